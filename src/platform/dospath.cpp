@@ -1,0 +1,151 @@
+#include "platform/dospath.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <utility>
+
+namespace tw {
+
+namespace {
+
+bool isDriveLetter(QChar c) {
+    return c.isLetter() && c.unicode() < 0x80;
+}
+
+// The directory entry of `dir` whose name equals `name` without regard to case, or an
+// empty string. Several candidates (a case-sensitive folder holding both WIP.DAT and
+// wip.dat) resolve to the first in name order, so the choice does not change from run to run.
+QString findCaseless(const QString& dir, const QString& name) {
+    QDir d(dir);
+    const QStringList entries = d.entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString& e : entries) {
+        if (e.compare(name, Qt::CaseInsensitive) == 0)
+            return e;
+    }
+    return {};
+}
+
+QString join(const QString& dir, const QString& name) {
+    return dir.endsWith(QLatin1Char('/')) ? dir + name : dir + QLatin1Char('/') + name;
+}
+
+// Exists as a directory entry, even as a link that leads nowhere.
+bool entryExists(const QString& path) {
+    QFileInfo fi(path);
+    return fi.exists() || fi.isSymLink();
+}
+
+} // namespace
+
+DosPaths::DosPaths(QString programFolder) : programFolder_(std::move(programFolder)) {}
+
+QString DosPaths::driveRoot(QChar drive) const {
+    if (!isDriveLetter(drive))
+        return {};
+    const QString dev = programFolder_ + QStringLiteral("/dosdevices/");
+    const QChar lower = drive.toLower();
+    for (const QChar c : {lower, lower.toUpper()}) {
+        const QString entry = dev + c + QLatin1Char(':');
+        QFileInfo fi(entry);
+        if (fi.isSymLink() || fi.exists()) {
+            // A listed drive whose link leads nowhere has no mapping, even Z:.
+            if (!fi.isDir())
+                return {};
+            return fi.canonicalFilePath();
+        }
+    }
+    if (lower == QLatin1Char('z'))
+        return QStringLiteral("/");
+    return {};
+}
+
+QList<QChar> DosPaths::drives() const {
+    QList<QChar> out;
+    for (char c = 'A'; c <= 'Z'; ++c) {
+        if (!driveRoot(QLatin1Char(c)).isEmpty())
+            out << QLatin1Char(c);
+    }
+    return out;
+}
+
+QString DosPaths::toNative(const QString& dosPath) const {
+    QChar drive = QLatin1Char('Z');
+    QStringView rest = dosPath;
+    if (dosPath.size() >= 2 && dosPath[1] == QLatin1Char(':') && isDriveLetter(dosPath[0])) {
+        drive = dosPath[0].toUpper();
+        rest = rest.mid(2);
+    }
+    const QString root = driveRoot(drive);
+    if (root.isEmpty())
+        return {};
+
+    QStringList parts;
+    for (QStringView part : rest.split(QLatin1Char('\\'))) {
+        for (QStringView p : part.split(QLatin1Char('/'))) {
+            if (p.isEmpty() || p == u".")
+                continue;
+            if (p == u"..") {
+                if (!parts.isEmpty()) // never above the drive's root
+                    parts.removeLast();
+                continue;
+            }
+            parts << p.toString();
+        }
+    }
+
+    QString path = root;
+    bool searching = true; // once a folder is missing, nothing below it can be found
+    for (const QString& p : std::as_const(parts)) {
+        QString candidate = join(path, p);
+        if (searching && !entryExists(candidate)) {
+            const QString found = findCaseless(path, p);
+            if (found.isEmpty())
+                searching = false;
+            else
+                candidate = join(path, found);
+        }
+        path = candidate;
+    }
+    return path;
+}
+
+QString DosPaths::toDos(const QString& nativePath) const {
+    if (nativePath.isEmpty())
+        return {};
+    QFileInfo fi(nativePath);
+    QString path = fi.exists() ? fi.canonicalFilePath() : QDir::cleanPath(fi.absoluteFilePath());
+    if (path.isEmpty())
+        return {};
+
+    auto under = [&](const QString& root) {
+        if (root == QLatin1String("/"))
+            return true;
+        return path == root || path.startsWith(root + QLatin1Char('/'));
+    };
+
+    QChar best;
+    QString bestRoot;
+    for (char c = 'A'; c <= 'Y'; ++c) {
+        const QString root = driveRoot(QLatin1Char(c));
+        if (!root.isEmpty() && under(root) && root.size() > bestRoot.size()) {
+            best = QLatin1Char(c);
+            bestRoot = root;
+        }
+    }
+    if (bestRoot.isEmpty()) {
+        const QString z = driveRoot(QLatin1Char('Z'));
+        if (z.isEmpty() || !under(z))
+            return {};
+        best = QLatin1Char('Z');
+        bestRoot = z;
+    }
+
+    QString rest = path.mid(bestRoot == QLatin1String("/") ? 1 : bestRoot.size() + 1);
+    rest.replace(QLatin1Char('/'), QLatin1Char('\\'));
+    return QString(best) + QStringLiteral(":\\") + rest;
+}
+
+} // namespace tw

@@ -1,0 +1,237 @@
+#include "platform/recordfile.h"
+
+#include "platform/ioerror.h"
+
+#include <QFile>
+#include <QThread>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace tw {
+
+namespace {
+
+QString reason(int err) {
+    return QString::fromLocal8Bit(std::strerror(err));
+}
+
+} // namespace
+
+RecordFile::~RecordFile() {
+    close();
+}
+
+RecordFile::RecordFile(RecordFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), display_(std::move(other.display_)) {}
+
+RecordFile& RecordFile::operator=(RecordFile&& other) noexcept {
+    if (this != &other) {
+        close();
+        fd_ = std::exchange(other.fd_, -1);
+        display_ = std::move(other.display_);
+    }
+    return *this;
+}
+
+void RecordFile::fail(const QString& what, int err) const {
+    throw IoError(QStringLiteral("%1 %2: %3").arg(what, display_, reason(err)));
+}
+
+void RecordFile::open(const QString& nativePath, const QString& displayName, Mode mode) {
+    close();
+    display_ = displayName.isEmpty() ? nativePath : displayName;
+    // A drive without a mapping has no native path: the file simply is not there.
+    if (nativePath.isEmpty())
+        fail(QStringLiteral("Cannot open"), ENOENT);
+
+    const QByteArray native = QFile::encodeName(nativePath);
+    const int flags = mode == Mode::ReadOnly ? O_RDONLY : (O_RDWR | O_CREAT);
+    int fd;
+    do {
+        fd = ::open(native.constData(), flags | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        fail(QStringLiteral("Cannot open"), errno);
+
+    // Opening a folder read-only succeeds on POSIX; it is no record file.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        fail(QStringLiteral("Cannot open"), err);
+    }
+    fd_ = fd;
+}
+
+void RecordFile::close() {
+    if (fd_ >= 0) {
+        // The descriptor is released even when close reports an error; retrying could
+        // close a descriptor that another open has since received.
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+std::int64_t RecordFile::length() const {
+    if (fd_ < 0)
+        fail(QStringLiteral("Cannot read"), EBADF);
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0)
+        fail(QStringLiteral("Cannot read"), errno);
+    return st.st_size;
+}
+
+std::int64_t RecordFile::read(std::int64_t offset, char* buffer, std::int64_t len) const {
+    if (fd_ < 0)
+        fail(QStringLiteral("Cannot read"), EBADF);
+    if (offset < 0 || len < 0)
+        fail(QStringLiteral("Cannot read"), EINVAL);
+    std::int64_t done = 0;
+    while (done < len) {
+        const ssize_t n = ::pread(fd_, buffer + done, size_t(len - done), off_t(offset + done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(QStringLiteral("Cannot read"), errno);
+        }
+        if (n == 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
+void RecordFile::write(std::int64_t offset, const char* data, std::int64_t len) {
+    if (fd_ < 0)
+        fail(QStringLiteral("Cannot write"), EBADF);
+    if (offset < 0 || len < 0)
+        fail(QStringLiteral("Cannot write"), EINVAL);
+    std::int64_t done = 0;
+    while (done < len) {
+        const ssize_t n = ::pwrite(fd_, data + done, size_t(len - done), off_t(offset + done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            fail(QStringLiteral("Cannot write"), errno);
+        }
+        if (n == 0)
+            fail(QStringLiteral("Cannot write"), ENOSPC);
+        done += n;
+    }
+}
+
+QByteArray RecordFile::readRecord(std::int64_t n, int recordLength) const {
+    if (n < 1 || recordLength <= 0)
+        fail(QStringLiteral("Bad record number reading"), EINVAL);
+    QByteArray rec(recordLength, Qt::Uninitialized);
+    const std::int64_t got = read((n - 1) * recordLength, rec.data(), recordLength);
+    rec.truncate(qsizetype(got));
+    return rec;
+}
+
+void RecordFile::sync() {
+    if (fd_ < 0)
+        fail(QStringLiteral("Cannot write"), EBADF);
+    if (::fsync(fd_) != 0 && errno != EINVAL) // EINVAL: the file system keeps no cache to flush
+        fail(QStringLiteral("Cannot write"), errno);
+}
+
+void RecordFile::lock(std::int64_t offset, std::int64_t len, int timeoutMs) {
+    if (fd_ < 0)
+        fail(QStringLiteral("Cannot lock a record of"), EBADF);
+    // A length of 0 would lock to the end of the file and beyond: never meant here.
+    if (offset < 0 || len <= 0)
+        fail(QStringLiteral("Cannot lock a record of"), EINVAL);
+
+    // A file opened for reading only can hold a shared lock only.
+    const int accmode = ::fcntl(fd_, F_GETFL) & O_ACCMODE;
+    struct flock fl {};
+    fl.l_type = accmode == O_RDONLY ? F_RDLCK : F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = off_t(offset);
+    fl.l_len = off_t(len);
+    fl.l_pid = 0; // required for open-file-description locks
+
+    // The waiting variant cannot be given a time limit, so the lock is polled.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        if (::fcntl(fd_, F_OFD_SETLK, &fl) == 0)
+            return;
+        const int err = errno;
+        if (err == EINTR)
+            continue;
+        if (err != EAGAIN && err != EACCES)
+            fail(QStringLiteral("Cannot lock a record of"), err);
+        if (std::chrono::steady_clock::now() >= deadline) {
+            throw IoError(QStringLiteral("Cannot lock a record of %1: another program is using it "
+                                         "(%2).")
+                              .arg(display_, reason(err)));
+        }
+        QThread::msleep(20);
+    }
+}
+
+void RecordFile::unlock(std::int64_t offset, std::int64_t len) {
+    if (fd_ < 0)
+        fail(QStringLiteral("Cannot unlock a record of"), EBADF);
+    if (offset < 0 || len <= 0)
+        fail(QStringLiteral("Cannot unlock a record of"), EINVAL);
+    struct flock fl {};
+    fl.l_type = F_UNLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = off_t(offset);
+    fl.l_len = off_t(len);
+    fl.l_pid = 0;
+    while (::fcntl(fd_, F_OFD_SETLK, &fl) != 0) {
+        if (errno != EINTR)
+            fail(QStringLiteral("Cannot unlock a record of"), errno);
+    }
+}
+
+RangeLock::RangeLock(RecordFile& file, std::int64_t offset, std::int64_t len, int timeoutMs)
+    : file_(file), offset_(offset), len_(len) {
+    file_.lock(offset_, len_, timeoutMs);
+}
+
+RangeLock::~RangeLock() {
+    // An unlock that fails here cannot be reported; closing the file releases the lock anyway.
+    try {
+        if (file_.isOpen())
+            file_.unlock(offset_, len_);
+    } catch (const IoError&) {
+    }
+}
+
+SequentialReader::SequentialReader(const RecordFile& file, int recordLength, int recordsPerRead)
+    : file_(file), recLen_(recordLength) {
+    if (recLen_ <= 0)
+        eof_ = true;
+    else
+        buf_.resize(qsizetype(recLen_) * qMax(1, recordsPerRead));
+}
+
+const char* SequentialReader::next() {
+    if (pos_ >= have_) {
+        if (eof_)
+            return nullptr;
+        const std::int64_t got = file_.read(fileOffset_, buf_.data(), buf_.size());
+        // read() fills the buffer unless the end of the file came first.
+        if (got < buf_.size())
+            eof_ = true;
+        have_ = int(got / recLen_);
+        pos_ = 0;
+        fileOffset_ += std::int64_t(have_) * recLen_;
+        if (have_ == 0)
+            return nullptr;
+    }
+    ++number_;
+    return buf_.constData() + qsizetype(pos_++) * recLen_;
+}
+
+} // namespace tw
