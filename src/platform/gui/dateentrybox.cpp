@@ -1,0 +1,81 @@
+#include "platform/gui/dateentrybox.h"
+
+#include <QAction>
+#include <QCalendarWidget>
+#include <QDate>
+#include <QPainter>
+#include <QPixmap>
+#include <QRegularExpression>
+#include <QVBoxLayout>
+
+namespace tw {
+
+namespace {
+
+// A small calendar glyph drawn here, so the box needs no image file.
+QIcon calendarIcon() {
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setPen(QColor(60, 60, 60));
+    p.setBrush(Qt::white);
+    p.drawRect(1, 2, 13, 12);
+    p.fillRect(2, 3, 12, 3, QColor(70, 110, 170));
+    p.setPen(QColor(90, 90, 90));
+    for (int y = 8; y <= 12; y += 2)
+        for (int x = 3; x <= 12; x += 3)
+            p.drawPoint(x, y);
+    return QIcon(pm);
+}
+
+// The date the text holds when it is a plain month/day/year, for opening the calendar there.
+QDate dateOfText(const QString& text) {
+    static const QRegularExpression re(
+        QStringLiteral("^\\s*(\\d{1,2})/(\\d{1,2})/(\\d{2}|\\d{4})\\s*$"));
+    const auto m = re.match(text);
+    if (!m.hasMatch())
+        return {};
+    int year = m.captured(3).toInt();
+    if (m.captured(3).size() == 2)
+        year += year < 30 ? 2000 : 1900;
+    return QDate(year, m.captured(1).toInt(), m.captured(2).toInt());
+}
+
+} // namespace
+
+DateEntryBox::DateEntryBox(QWidget* parent) : QLineEdit(parent) {
+    setFont(QFont(QStringLiteral("Verdana"), font().pointSize()));
+    calendarAction_ = addAction(calendarIcon(), QLineEdit::TrailingPosition);
+    calendarAction_->setToolTip(QStringLiteral("Choose a date"));
+    connect(calendarAction_, &QAction::triggered, this, &DateEntryBox::showCalendar);
+}
+
+void DateEntryBox::showCalendar() {
+    if (!popup_) {
+        popup_ = new QWidget(this, Qt::Popup);
+        auto* layout = new QVBoxLayout(popup_);
+        layout->setContentsMargins(1, 1, 1, 1);
+        calendar_ = new QCalendarWidget(popup_);
+        calendar_->setGridVisible(true);
+        layout->addWidget(calendar_);
+        connect(calendar_, &QCalendarWidget::activated, this, &DateEntryBox::takeCalendarDate);
+        connect(calendar_, &QCalendarWidget::clicked, this, &DateEntryBox::takeCalendarDate);
+    }
+    const QDate shown = dateOfText(text());
+    calendar_->setSelectedDate(shown.isValid() ? shown : QDate::currentDate());
+    popup_->adjustSize();
+    popup_->move(mapToGlobal(QPoint(0, height())));
+    popup_->show();
+    calendar_->setFocus(Qt::PopupFocusReason);
+}
+
+void DateEntryBox::takeCalendarDate() {
+    const QDate d = calendar_->selectedDate();
+    if (popup_)
+        popup_->hide();
+    // Month first, four-digit year: the short date form the program shows.
+    setText(d.toString(QStringLiteral("M/d/yyyy")));
+    setFocus(Qt::PopupFocusReason);
+}
+
+} // namespace tw
