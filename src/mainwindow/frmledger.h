@@ -1,0 +1,172 @@
+#pragma once
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QRadioButton;
+class QFrame;
+
+namespace tw {
+struct AppContext;
+class DateEntryBox;
+class DescriptionBox;
+class PanelButton;
+
+// The one working window: the operator picks a customer, types an invoice and posts it.
+// Handlers are thin: they read controls, call the core, write controls.
+//
+// The window is split over several files by concern:
+//   frmledger.cpp        layout, menu, mode options, focus/key dispatch, closing
+//   frmledger_load.cpp   start-up (Form_Load) and Refresh, filling the two lists
+//   frmledger_entry.cpp  entry fields, amounts and tax, the two option check boxes
+//   frmledger_post.cpp   customer lookup, Clear, Post
+//   frmledger_job.cpp    job lookup in the work-in-progress files
+class frmLedger : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmLedger(AppContext& ctx, QWidget* parent = nullptr);
+    ~frmLedger() override;
+
+    // Start-up: shows the window, then restores the options, reads the folders and fills the
+    // lists. Called once by the start-up decision after construction.
+    void Form_Load();
+
+    // Folders and default tax as this window knows them.
+    QString gA;
+    QString gLedger;
+    QString gTax;
+
+    // ---- Controls (object names equal the member names) ----
+    QLabel* Label13 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label14 = nullptr;
+    QCheckBox* Check1 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLineEdit* txtLedger = nullptr;
+    QLabel* lblNew = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label5 = nullptr;
+    DateEntryBox* AeDate = nullptr;
+    QLabel* Label2 = nullptr;
+    QComboBox* cboCust = nullptr;
+    QLabel* Label4 = nullptr;
+    DateEntryBox* AeDue = nullptr;
+    QLabel* Label7 = nullptr;
+    QLineEdit* txtInvoice = nullptr;
+    QLabel* Label10 = nullptr;
+    QComboBox* cboProd = nullptr;
+    QLabel* Label8 = nullptr;
+    QLineEdit* txtJob = nullptr;
+    QLabel* Label11 = nullptr;
+    DescriptionBox* txtDesc = nullptr;
+    QLabel* Label9 = nullptr;
+    QLineEdit* txtPO = nullptr;
+    QLabel* lblQuan = nullptr;
+    QLineEdit* txtQuan = nullptr;
+    QLabel* lblAmt = nullptr;
+    QLineEdit* txtAmt = nullptr;
+    QLabel* lblSearch = nullptr;
+    QLineEdit* txtSearch = nullptr;
+    QLabel* lblDefaultTax = nullptr;
+    QLineEdit* txtDefaultTax = nullptr;
+    QCheckBox* Check2 = nullptr;
+    QLabel* lblTax = nullptr;
+    QLineEdit* txtTax = nullptr;
+    QLabel* lblInvAmt = nullptr;
+    QLineEdit* txtInvAmt = nullptr;
+    QLabel* lblVersion = nullptr;
+    QFrame* Picture1 = nullptr;
+    QRadioButton* optMil = nullptr;
+    QRadioButton* optDos = nullptr;
+    PanelButton* btnGetList = nullptr;
+    QLabel* lblRefresh = nullptr;
+    PanelButton* btnClear = nullptr;
+    QLabel* lblClear = nullptr;
+    PanelButton* btnPost = nullptr;
+    QLabel* lblPost = nullptr;
+    QLabel* Data1 = nullptr; // database links: kept below the client area, never seen
+    QLabel* Data2 = nullptr;
+
+    QMenu* File = nullptr;
+    QAction* mnuDefaultTax = nullptr;
+    QAction* mnuLedgerPath = nullptr;
+    QAction* mnuEstPath = nullptr;
+    QAction* mnuDbPath = nullptr; // "Set Database Path"
+    QAction* mnuText = nullptr;
+    QAction* mnuDatabase = nullptr;
+    QAction* mnuHelp = nullptr;
+
+    // ---- Handlers (named control_event) ----
+    // frmledger.cpp
+    void optDos_Click();
+    void optMil_Click();
+    void mnuDefaultTax_Click();
+    void mnuLedgerPath_Click();
+    void mnuEstPath_Click();
+    void mnuDbPath_Click();
+    void mnuHelp_Click();
+    // Selecting an option from code runs its click when it was not selected before.
+    void selectMode(bool database);
+
+    // frmledger_load.cpp
+    void lblRefresh_Click();
+    // Replaces a list's entries: sorted once without regard to case (stable), handed to the
+    // box as a whole model; the edit line is left empty with no entry chosen.
+    static void setListEntries(QComboBox* box, QStringList entries);
+
+    // frmledger_entry.cpp
+    void AeDate_LostFocus();
+    void AeDue_LostFocus();
+    void txtInvoice_LostFocus();
+    void txtJob_LostFocus();
+    void txtAmt_LostFocus();
+    void txtDefaultTax_LostFocus();
+    void Check1_Click();
+    void Check2_Click();
+    // Key handlers receive the character code (13 for Enter) and may set it to 0 to consume it.
+    void txtInvoice_KeyPress(int& keyAscii);
+    void txtJob_KeyPress(int& keyAscii);
+    void txtPO_KeyPress(int& keyAscii);
+    void txtQuan_KeyPress(int& keyAscii);
+    void cboProd_KeyPress(int& keyAscii);
+    void txtDesc_KeyPress(int& keyAscii);
+    void txtAmt_KeyPress(int& keyAscii);
+    void txtDefaultTax_KeyPress(int& keyAscii);
+
+    // frmledger_post.cpp
+    void cboCust_LostFocus();
+    void cboCust_Click(); // a name chosen from the list
+    void cboCust_KeyPress(int& keyAscii);
+    // The customer selection: looks the customer box's text up in the ledger index.
+    // fromLeaving: the customer box lost the focus (may repair a damaged last index record).
+    void lookupCustomer(bool fromLeaving);
+    void lblClear_Click();
+    void lblPost_Click();
+
+    // frmledger_job.cpp
+    void txtSearch_KeyPress(int& keyAscii);
+    void txtSearch_LostFocus();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override; // Form_QueryUnload
+
+private:
+    void buildLayout();
+    void buildMenu();
+    void setMenusForMode(bool database);
+
+    AppContext& ctx_;
+    // Set while a job lookup has begun and not yet succeeded.
+    bool lookupPending_ = false;
+    // Guards against re-entry while a handler shows a message box.
+    bool inHandler_ = false;
+};
+
+} // namespace tw

@@ -1,0 +1,38 @@
+#pragma once
+#include <QList>
+#include <QString>
+
+namespace tw {
+
+// Folders are stored as DOS text such as F:\LEDGER and file names are appended to them with
+// their own leading backslash. On POSIX a drive letter maps to a directory through the
+// program folder's dosdevices/ folder (entries c:, f: ... linking to directories, as Wine
+// lays it out); Z: is / unless listed. Backslashes become slashes, repeated separators
+// collapse, and a component that does not exist under its exact name is matched without
+// regard to case (the DOS system writes WIP.DAT, the program asks for \Wip.Dat).
+class DosPaths {
+public:
+    explicit DosPaths(QString programFolder);
+
+    const QString& programFolder() const { return programFolder_; }
+
+    // The native path for a DOS path, or an empty string when its drive has no mapping.
+    // A final component that does not exist keeps the name as written (so a file that
+    // must be created gets that name). A path without a drive letter is taken relative
+    // to the root of Z: on POSIX.
+    QString toNative(const QString& dosPath) const;
+
+    // The DOS form of a native directory: F:\EST for a folder under the directory that f:
+    // maps to (the longest matching mapping wins, Z: last). Empty when none maps it.
+    QString toDos(const QString& nativePath) const;
+
+    // Drive letters (upper case) that have a mapping, in order, Z included.
+    QList<QChar> drives() const;
+    // The directory a drive maps to, or empty.
+    QString driveRoot(QChar drive) const;
+
+private:
+    QString programFolder_;
+};
+
+} // namespace tw

@@ -1,0 +1,89 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+
+namespace tw {
+
+// A fixed-length record file opened shared for reading and writing, as the estimating
+// system and the ledger viewer expect. Every failure throws IoError naming the file by its
+// display name (normally the DOS path the operator knows) and the system's reason.
+class RecordFile {
+public:
+    enum class Mode {
+        ReadWriteCreate, // read and write; a missing file is created empty
+        ReadOnly,        // read only; a missing file is an error
+    };
+
+    RecordFile() = default;
+    ~RecordFile();
+    RecordFile(const RecordFile&) = delete;
+    RecordFile& operator=(const RecordFile&) = delete;
+    RecordFile(RecordFile&& other) noexcept;
+    RecordFile& operator=(RecordFile&& other) noexcept;
+
+    // An empty nativePath (a drive without mapping) fails like any file that cannot be opened.
+    void open(const QString& nativePath, const QString& displayName, Mode mode = Mode::ReadWriteCreate);
+    bool isOpen() const { return fd_ >= 0; }
+    void close();
+    const QString& displayName() const { return display_; }
+
+    std::int64_t length() const;
+    // Reads up to len bytes at offset; returns the count read (less at the end of the file).
+    std::int64_t read(std::int64_t offset, char* buffer, std::int64_t len) const;
+    // Writes all len bytes at offset or throws.
+    void write(std::int64_t offset, const char* data, std::int64_t len);
+    void write(std::int64_t offset, const QByteArray& data) { write(offset, data.constData(), data.size()); }
+    // Record n (from 1) of the given length; short or empty at the end of the file.
+    QByteArray readRecord(std::int64_t n, int recordLength) const;
+    // Flushes written data to the disk.
+    void sync();
+
+    // Byte-range lock that other processes respect (open-file-description locks, so two
+    // handles in one process also exclude each other). Waits up to timeoutMs, then throws.
+    void lock(std::int64_t offset, std::int64_t len, int timeoutMs = 5000);
+    void unlock(std::int64_t offset, std::int64_t len);
+
+    int nativeHandle() const { return fd_; }
+
+private:
+    [[noreturn]] void fail(const QString& what, int err) const;
+    int fd_ = -1;
+    QString display_;
+};
+
+// Holds a byte-range lock for a scope.
+class RangeLock {
+public:
+    RangeLock(RecordFile& file, std::int64_t offset, std::int64_t len, int timeoutMs = 5000);
+    ~RangeLock();
+    RangeLock(const RangeLock&) = delete;
+    RangeLock& operator=(const RangeLock&) = delete;
+
+private:
+    RecordFile& file_;
+    std::int64_t offset_, len_;
+};
+
+// Reads a record file front to back through a large buffer: one system call per many
+// records instead of one per record. A trailing partial record is not returned.
+class SequentialReader {
+public:
+    SequentialReader(const RecordFile& file, int recordLength, int recordsPerRead = 4096);
+    // The next whole record, or nullptr at the end. The pointer is valid until the next call.
+    const char* next();
+    // Number of the record last returned (from 1).
+    std::int64_t recordNumber() const { return number_; }
+
+private:
+    const RecordFile& file_;
+    int recLen_;
+    QByteArray buf_;
+    std::int64_t fileOffset_ = 0; // offset of the next read
+    int have_ = 0;                // whole records in buf_
+    int pos_ = 0;                 // next record in buf_
+    std::int64_t number_ = 0;
+    bool eof_ = false;
+};
+
+} // namespace tw

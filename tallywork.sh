@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Tallywork's two commands (and a few more for developers).
+#
+#   ./tallywork.sh run     install what the program needs, build, prepare a demo program
+#                          folder with sample data and start the program there
+#   ./tallywork.sh test    the same installation and build, then every test, headless
+#   ./tallywork.sh asan    the tests again in a build with AddressSanitizer + UBSan
+#   ./tallywork.sh bench   release build, generated data, every benchmark in one table
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+build="${TW_BUILD_DIR:-$here/build}"
+jobs="${TW_JOBS:-$(nproc)}"
+
+packages=(
+    cmake g++ pkg-config ninja-build
+    qt6-base-dev qt6-base-dev-tools libgl-dev
+    mdbtools mdbtools-dev
+    fonts-liberation fonts-dejavu-core
+    xvfb xauth xdotool poppler-utils
+    libbenchmark-dev
+)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+install_packages() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$p")
+        fi
+    done
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "== installing: ${missing[*]}"
+        as_root apt-get update -qq
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    fi
+}
+
+configure_and_build() {
+    local dir="$1"; shift
+    cmake -S "$here" -B "$dir" -G Ninja "$@" >/dev/null
+    cmake --build "$dir" -j "$jobs"
+}
+
+# A program folder beside the built executable: settings naming F:\EST and F:\LEDGER, a
+# dosdevices/ map sending F: to generated estimating and ledger folders.
+prepare_demo() {
+    local demo="$build/demo"
+    rm -rf "$demo"
+    "$build/twgen" demo "$demo"
+    cp "$build/tallywork" "$demo/prog/tallywork"
+    echo "$demo/prog"
+}
+
+cmd="${1:-}"
+case "$cmd" in
+run)
+    install_packages
+    configure_and_build "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    prog="$(prepare_demo)"
+    echo "== demo program folder: $prog"
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+        # No display: give the program a virtual one so that it runs all the same.
+        Xvfb :77 -screen 0 1280x1024x24 >/dev/null 2>&1 &
+        export DISPLAY=:77
+        sleep 1
+        echo "== no display found: running on the virtual display $DISPLAY"
+    fi
+    exec "$prog/tallywork"
+    ;;
+test)
+    install_packages
+    configure_and_build "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cd "$build"
+    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs" -LE stress
+    ;;
+asan)
+    install_packages
+    configure_and_build "$build-asan" -DCMAKE_BUILD_TYPE=Debug -DTW_SANITIZE=ON
+    cd "$build-asan"
+    ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 QT_QPA_PLATFORM=offscreen \
+        ctest --output-on-failure -j "$jobs" -LE stress
+    ;;
+bench)
+    install_packages
+    configure_and_build "$build-release" -DCMAKE_BUILD_TYPE=Release -DTW_BUILD_BENCH=ON -DTW_BUILD_TESTS=OFF
+    "$here/bench/run.sh" "$build-release"
+    ;;
+*)
+    echo "usage: $0 run | test | asan | bench" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,46 @@
+#pragma once
+#include "platform/gui/dialogs.h"
+#include "startup/appcontext.h"
+#include "startup/windows.h"
+#include "testsupport.h"
+
+#include <QTemporaryDir>
+#include <memory>
+
+namespace tw::test {
+
+// Scripted file and printer dialogs.
+class FakeDialogs : public tw::Dialogs {
+public:
+    QString nextDatabaseFile;  // returned by the next file dialog ("" = cancelled)
+    bool acceptPrinter = false; // false = the operator cancels the printer dialog
+    QString pdfPath;            // when accepted, the printer prints to this PDF file
+    int fileDialogs = 0;
+    int printerDialogs = 0;
+
+    QString chooseDatabaseFile(QWidget* parent, const QString& startFolder) override;
+    bool choosePrinter(QPrinter& printer, QWidget* parent) override;
+};
+
+// A program folder in a temporary directory with a dosdevices/ drive map, the fake host and
+// dialogs, and the window registry: everything a window test needs.
+class AppFixture {
+public:
+    AppFixture();
+    ~AppFixture();
+
+    QTemporaryDir tmp;
+    QString programFolder; // <tmp>/prog
+    FakeHost host;
+    FakeDialogs dialogs;
+    std::unique_ptr<tw::AppContext> ctx;
+    std::unique_ptr<tw::Windows> windows;
+
+    // Maps a drive letter to a fresh directory <tmp>/drive_<x> and returns that directory.
+    QString mapDrive(QChar letter);
+    // Writes a settings file in the program folder (value + CR LF).
+    void setSetting(const QString& name, const QString& value);
+    QString programFile(const QString& name) const { return programFolder + '/' + name; }
+};
+
+} // namespace tw::test

@@ -1,0 +1,30 @@
+#pragma once
+#include "platform/host.h"
+
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+namespace tw::test {
+
+// Records what the program shows instead of blocking on message boxes.
+class FakeHost : public tw::Host {
+public:
+    QStringList messages;
+    int beeps = 0;
+    int endRequests = 0;
+    QDate fixedToday{2006, 1, 15};
+
+    void message(const QString& text) override { messages << text; }
+    void beep() override { ++beeps; }
+    void endProgram() override { ++endRequests; }
+    QDate today() const override { return fixedToday; }
+};
+
+// Whole-file helpers for checking bytes on disk.
+QByteArray readAll(const QString& path);
+void writeAll(const QString& path, const QByteArray& bytes);
+QString dataFile(const QString& name); // a file of tests/data
+
+} // namespace tw::test
