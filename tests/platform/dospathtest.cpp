@@ -1,0 +1,117 @@
+#include "platform/dospath.h"
+#include "testregistry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// A program folder whose dosdevices/ maps c: and f: to folders of a temporary tree, and
+// g: to a folder inside f:'s.
+class DosPathTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir tmp_;
+    QString base_, prog_, cRoot_, fRoot_;
+
+    static void touch(const QString& path) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(tmp_.isValid());
+        base_ = QFileInfo(tmp_.path()).canonicalFilePath();
+        prog_ = base_ + "/prog";
+        cRoot_ = base_ + "/drive_c";
+        fRoot_ = base_ + "/drive_f";
+        QVERIFY(QDir().mkpath(prog_ + "/dosdevices"));
+        QVERIFY(QDir().mkpath(cRoot_));
+        QVERIFY(QDir().mkpath(fRoot_ + "/LEDGER/Sub Dir"));
+        touch(fRoot_ + "/LEDGER/WIP.DAT");
+        QVERIFY(QFile::link(cRoot_, prog_ + "/dosdevices/c:"));
+        // A relative link, as Wine writes them.
+        QVERIFY(QFile::link("../../drive_f", prog_ + "/dosdevices/f:"));
+        QVERIFY(QFile::link(fRoot_ + "/LEDGER", prog_ + "/dosdevices/g:"));
+        // A link that leads nowhere is no mapping.
+        QVERIFY(QFile::link(base_ + "/gone", prog_ + "/dosdevices/h:"));
+    }
+
+    void mapsDrivesThroughDosdevices() {
+        tw::DosPaths p(prog_);
+        QCOMPARE(p.driveRoot('F'), fRoot_);
+        QCOMPARE(p.driveRoot('f'), fRoot_);
+        QCOMPARE(p.driveRoot('C'), cRoot_);
+        QCOMPARE(p.driveRoot('Z'), QStringLiteral("/"));
+        QCOMPARE(p.driveRoot('Q'), QString());
+        QCOMPARE(p.driveRoot('H'), QString());
+        QCOMPARE(p.drives(), (QList<QChar>{'C', 'F', 'G', 'Z'}));
+    }
+
+    void convertsSeparatorsAndMatchesCase() {
+        tw::DosPaths p(prog_);
+        // The estimating system wrote WIP.DAT; the program asks for \Wip.Dat.
+        QCOMPARE(p.toNative("F:\\LEDGER\\Wip.Dat"), fRoot_ + "/LEDGER/WIP.DAT");
+        QCOMPARE(p.toNative("f:\\ledger\\wip.dat"), fRoot_ + "/LEDGER/WIP.DAT");
+        QCOMPARE(p.toNative("F:\\\\Ledger\\\\\\sub dir"), fRoot_ + "/LEDGER/Sub Dir");
+        QCOMPARE(p.toNative("F:/ledger/./WIP.DAT"), fRoot_ + "/LEDGER/WIP.DAT");
+        QCOMPARE(p.toNative("F:\\LEDGER"), fRoot_ + "/LEDGER");
+        QCOMPARE(p.toNative("F:"), fRoot_);
+        QCOMPARE(p.toNative("F:\\..\\..\\LEDGER"), fRoot_ + "/LEDGER");
+    }
+
+    void newFilesKeepTheNameAsWritten() {
+        tw::DosPaths p(prog_);
+        QCOMPARE(p.toNative("F:\\ledger\\led00013.dat"), fRoot_ + "/LEDGER/led00013.dat");
+        // Below a missing folder nothing is looked up.
+        QCOMPARE(p.toNative("F:\\ledger\\NoSuch\\Wip.Dat"), fRoot_ + "/LEDGER/NoSuch/Wip.Dat");
+    }
+
+    void zDriveAndPathsWithoutDrive() {
+        tw::DosPaths p(prog_);
+        QCOMPARE(p.toNative("Z:\\"), QStringLiteral("/"));
+        const QString dos = "Z:" + QString(fRoot_).replace('/', '\\') + "\\ledger\\wip.dat";
+        QCOMPARE(p.toNative(dos), fRoot_ + "/LEDGER/WIP.DAT");
+        QCOMPARE(p.toNative(QString(fRoot_).replace('/', '\\') + "\\LEDGER"), fRoot_ + "/LEDGER");
+    }
+
+    void unmappedDriveGivesNoPath() {
+        tw::DosPaths p(prog_);
+        QCOMPARE(p.toNative("Q:\\EST\\product.dat"), QString());
+        QCOMPARE(p.toNative("H:\\EST"), QString());
+        // A program folder without dosdevices/ still has Z:.
+        tw::DosPaths bare(base_ + "/drive_c");
+        QCOMPARE(bare.toNative("C:\\x"), QString());
+        QCOMPARE(bare.drives(), QList<QChar>{'Z'});
+        QCOMPARE(bare.toNative("Z:\\tmp"), QStringLiteral("/tmp"));
+    }
+
+    void listedZReplacesTheRoot() {
+        QTemporaryDir other;
+        const QString prog = other.path() + "/p";
+        QVERIFY(QDir().mkpath(prog + "/dosdevices"));
+        QVERIFY(QFile::link(cRoot_, prog + "/dosdevices/z:"));
+        tw::DosPaths p(prog);
+        QCOMPARE(p.toNative("Z:\\x.dat"), cRoot_ + "/x.dat");
+        QCOMPARE(p.toDos("/usr"), QString());
+    }
+
+    void toDosPrefersTheLongestMapping() {
+        tw::DosPaths p(prog_);
+        QCOMPARE(p.toDos(fRoot_ + "/LEDGER/Sub Dir"), QStringLiteral("G:\\Sub Dir"));
+        QCOMPARE(p.toDos(fRoot_ + "/LEDGER"), QStringLiteral("G:\\"));
+        QCOMPARE(p.toDos(fRoot_), QStringLiteral("F:\\"));
+        QCOMPARE(p.toDos(cRoot_ + "/EST/"), QStringLiteral("C:\\EST"));
+        // Through the link itself the same folder is found.
+        QCOMPARE(p.toDos(prog_ + "/dosdevices/f:/LEDGER/Sub Dir"), QStringLiteral("G:\\Sub Dir"));
+        // Only Z: covers the rest; a sibling whose name merely begins alike is not under f:.
+        QCOMPARE(p.toDos(fRoot_ + "x"), "Z:" + QString(fRoot_ + "x").replace('/', '\\'));
+        QCOMPARE(p.toDos("/"), QStringLiteral("Z:\\"));
+        QCOMPARE(p.toDos(QString()), QString());
+        // And the DOS form leads back to the folder.
+        QCOMPARE(p.toNative(p.toDos(fRoot_ + "/LEDGER/Sub Dir")), fRoot_ + "/LEDGER/Sub Dir");
+    }
+};
+
+TW_REGISTER_TEST(DosPathTest)
+#include "dospathtest.moc"

@@ -1,0 +1,238 @@
+#include "platform/recordfile.h"
+#include "platform/ioerror.h"
+#include "testregistry.h"
+#include "testsupport.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QtTest>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+struct ChildResult {
+    bool locked = false;
+    QString message;
+    qint64 elapsedMs = 0;
+};
+
+// Another process opens the file on its own and tries to lock the range; it reports whether
+// it got the lock and the error text through a pipe.
+ChildResult lockInOtherProcess(const QString& path, std::int64_t offset, std::int64_t len,
+                               int timeoutMs) {
+    int fds[2];
+    if (::pipe(fds) != 0)
+        qFatal("pipe failed");
+    QElapsedTimer timer;
+    timer.start();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        QByteArray out;
+        try {
+            tw::RecordFile f;
+            f.open(path, "F:\\LEDGER\\led00013.dat");
+            f.lock(offset, len, timeoutMs);
+            out = "OK";
+        } catch (const tw::IoError& e) {
+            out = "ERR" + e.text().toUtf8();
+        }
+        [[maybe_unused]] auto n = ::write(fds[1], out.constData(), size_t(out.size()));
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    QByteArray got;
+    char buf[512];
+    ssize_t n;
+    while ((n = ::read(fds[0], buf, sizeof buf)) > 0)
+        got.append(buf, n);
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ChildResult r;
+    r.elapsedMs = timer.elapsed();
+    r.locked = got == "OK";
+    if (got.startsWith("ERR"))
+        r.message = QString::fromUtf8(got.mid(3));
+    return r;
+}
+
+} // namespace
+
+class RecordFileTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir tmp_;
+
+private slots:
+    void missingFileIsCreatedEmpty() {
+        const QString path = tmp_.filePath("new.dat");
+        tw::RecordFile f;
+        f.open(path, "F:\\LEDGER\\new.dat");
+        QVERIFY(f.isOpen());
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(f.length(), 0);
+        QCOMPARE(f.readRecord(1, 47), QByteArray());
+        f.close();
+        QVERIFY(!f.isOpen());
+    }
+
+    void recordsAreReadAndWrittenByNumber() {
+        const QString path = tmp_.filePath("rec.dat");
+        tw::RecordFile f;
+        f.open(path, "rec.dat");
+        f.write(0, QByteArray(10, 'a'));
+        f.write(20, QByteArray(10, 'c')); // record 3 before record 2: a hole of zeros
+        QCOMPARE(f.length(), 30);
+        f.write(10, QByteArray(10, 'b'));
+        f.sync();
+        QCOMPARE(f.readRecord(2, 10), QByteArray(10, 'b'));
+        QCOMPARE(f.readRecord(3, 10), QByteArray(10, 'c'));
+        QCOMPARE(f.readRecord(4, 10), QByteArray());
+        QCOMPARE(f.readRecord(3, 12), QByteArray(6, 'c')); // short at the end
+        QCOMPARE(tw::test::readAll(path),
+                 QByteArray(10, 'a') + QByteArray(10, 'b') + QByteArray(10, 'c'));
+
+        // Moving hands the open file over.
+        tw::RecordFile g(std::move(f));
+        QVERIFY(!f.isOpen());
+        QCOMPARE(g.readRecord(1, 10), QByteArray(10, 'a'));
+        QCOMPARE(g.displayName(), QStringLiteral("rec.dat"));
+    }
+
+    void failuresNameTheFileAndTheReason() {
+        tw::RecordFile f;
+        try {
+            f.open(tmp_.filePath("absent.dat"), "F:\\EST\\Wip.Dat", tw::RecordFile::Mode::ReadOnly);
+            QFAIL("opening a missing file read-only succeeded");
+        } catch (const tw::IoError& e) {
+            QVERIFY2(e.text().contains("F:\\EST\\Wip.Dat"), qPrintable(e.text()));
+            QVERIFY2(e.text().contains("No such file"), qPrintable(e.text()));
+        }
+        QVERIFY(!QFile::exists(tmp_.filePath("absent.dat")));
+
+        // A drive without mapping has no native path.
+        QVERIFY_THROWS_EXCEPTION(tw::IoError, f.open(QString(), "Q:\\LEDGER\\ledger.ndx"));
+        try {
+            f.open(QString(), "Q:\\LEDGER\\ledger.ndx");
+        } catch (const tw::IoError& e) {
+            QVERIFY(e.text().contains("Q:\\LEDGER\\ledger.ndx"));
+        }
+        // A folder is no record file, whichever way it is opened.
+        QVERIFY_THROWS_EXCEPTION(tw::IoError, f.open(tmp_.path(), "F:\\LEDGER"));
+        QVERIFY_THROWS_EXCEPTION(tw::IoError,
+                                 f.open(tmp_.path(), "F:\\LEDGER", tw::RecordFile::Mode::ReadOnly));
+        QVERIFY(!f.isOpen());
+        QVERIFY_THROWS_EXCEPTION(tw::IoError, f.length());
+
+        // Writing through a read-only handle fails and says so.
+        tw::test::writeAll(tmp_.filePath("ro.dat"), "xyz");
+        f.open(tmp_.filePath("ro.dat"), "ro.dat", tw::RecordFile::Mode::ReadOnly);
+        QCOMPARE(f.readRecord(1, 3), QByteArray("xyz"));
+        QVERIFY_THROWS_EXCEPTION(tw::IoError, f.write(0, QByteArray("abc")));
+        QCOMPARE(tw::test::readAll(tmp_.filePath("ro.dat")), QByteArray("xyz"));
+    }
+
+    void lockExcludesAnotherProcessUntilUnlocked() {
+        const QString path = tmp_.filePath("led00013.dat");
+        tw::RecordFile f;
+        f.open(path, "F:\\LEDGER\\led00013.dat");
+        f.write(0, QByteArray(256, ' '));
+        f.lock(128, 128, 1000);
+
+        const ChildResult blocked = lockInOtherProcess(path, 200, 10, 300);
+        QVERIFY(!blocked.locked);
+        QVERIFY2(blocked.elapsedMs >= 250 && blocked.elapsedMs < 3000,
+                 qPrintable(QString::number(blocked.elapsedMs)));
+        QVERIFY2(blocked.message.contains("F:\\LEDGER\\led00013.dat"), qPrintable(blocked.message));
+
+        // A range beside the locked one is free.
+        QVERIFY(lockInOtherProcess(path, 0, 128, 300).locked);
+
+        f.unlock(128, 128);
+        QVERIFY(lockInOtherProcess(path, 200, 10, 300).locked);
+    }
+
+    void lockWaitsForARelease() {
+        const QString path = tmp_.filePath("wait.dat");
+        tw::RecordFile f;
+        f.open(path, "wait.dat");
+        f.lock(0, 43, 1000);
+        // The child waits up to 5 s; the parent releases after about 300 ms.
+        int fds[2];
+        QCOMPARE(::pipe(fds), 0);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::close(fds[0]);
+            char r = 'N';
+            try {
+                tw::RecordFile g;
+                g.open(path, "wait.dat");
+                g.lock(0, 43, 5000);
+                r = 'Y';
+            } catch (const tw::IoError&) {
+            }
+            [[maybe_unused]] auto n = ::write(fds[1], &r, 1);
+            ::_exit(0);
+        }
+        ::close(fds[1]);
+        QThread::msleep(300);
+        f.unlock(0, 43);
+        char r = 0;
+        QCOMPARE(::read(fds[0], &r, 1), ssize_t(1));
+        ::close(fds[0]);
+        ::waitpid(pid, nullptr, 0);
+        QCOMPARE(r, 'Y');
+    }
+
+    void handlesInOneProcessExcludeEachOther() {
+        const QString path = tmp_.filePath("same.dat");
+        tw::RecordFile a, b;
+        a.open(path, "same.dat");
+        b.open(path, "same.dat");
+        {
+            tw::RangeLock held(a, 0, 47, 100);
+            QVERIFY_THROWS_EXCEPTION(tw::IoError, b.lock(10, 5, 100));
+        }
+        // Released at the end of the scope.
+        b.lock(10, 5, 100);
+        b.unlock(10, 5);
+        QVERIFY_THROWS_EXCEPTION(tw::IoError, a.lock(0, 0, 100)); // no lock to the end of file
+    }
+
+    void sequentialReaderSkipsATrailingPartialRecord() {
+        const QString path = tmp_.filePath("seq.dat");
+        QByteArray data;
+        for (int i = 1; i <= 10; ++i)
+            data += QByteArray::number(i).rightJustified(7, '0');
+        data += "123"; // an append cut short
+        tw::test::writeAll(path, data);
+        tw::RecordFile f;
+        f.open(path, "seq.dat", tw::RecordFile::Mode::ReadOnly);
+
+        for (int perRead : {1, 3, 10, 4096}) {
+            tw::SequentialReader r(f, 7, perRead);
+            int count = 0;
+            while (const char* rec = r.next()) {
+                ++count;
+                QCOMPARE(r.recordNumber(), count);
+                QCOMPARE(QByteArray(rec, 7), QByteArray::number(count).rightJustified(7, '0'));
+            }
+            QCOMPARE(count, 10);
+            QCOMPARE(r.next(), nullptr);
+        }
+
+        tw::test::writeAll(tmp_.filePath("empty.dat"), "12");
+        tw::RecordFile e;
+        e.open(tmp_.filePath("empty.dat"), "empty.dat");
+        tw::SequentialReader r(e, 7);
+        QCOMPARE(r.next(), nullptr);
+        QCOMPARE(r.recordNumber(), 0);
+    }
+};
+
+TW_REGISTER_TEST(RecordFileTest)
+#include "recordfiletest.moc"
