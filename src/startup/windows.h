@@ -20,11 +20,13 @@ public:
     frmPath* openPathLedger(); // ledger folder chooser
     frmHelp* openHelp();
 
-    frmSplash* splash() const { return splash_; }
-    frmLedger* ledger() const { return ledger_; }
-    frmPath* pathEst() const { return pathEst_; }
-    frmPath* pathLedger() const { return pathLedger_; }
-    frmHelp* help() const { return help_; }
+    // The open windows (null when closed). Defined out of line so that callers need only the
+    // declarations above.
+    frmSplash* splash() const;
+    frmLedger* ledger() const;
+    frmPath* pathEst() const;
+    frmPath* pathLedger() const;
+    frmHelp* help() const;
 
 private:
     AppContext& ctx_;

@@ -1,0 +1,34 @@
+#pragma once
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+namespace tw {
+struct AppContext;
+
+// The instructions window: how to prepare the customer data, and a button that prints the
+// window as it is shown.
+class frmHelp : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmHelp(AppContext& ctx, QWidget* parent = nullptr);
+
+    // Fills the two instruction labels and shows the window centred.
+    void Form_Load();
+    // "Print Instructions": the printer dialog, then one page with the window's image.
+    void cmdPrint_Click();
+
+    static QString instructHeadText();
+    static QString instructText();
+
+    QLabel* lblExport = nullptr;
+    QLabel* lblInstructHead = nullptr;
+    QLabel* lblInstruct = nullptr;
+    QPushButton* cmdPrint = nullptr;
+
+private:
+    AppContext& ctx_;
+};
+
+} // namespace tw
