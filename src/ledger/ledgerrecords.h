@@ -1,0 +1,69 @@
+#pragma once
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+#include <QStringView>
+#include <cstdint>
+#include <optional>
+
+// The byte layouts of the ledger folder. The historical-ledger viewer reads these files, so
+// every width, order and line end below binds byte for byte.
+namespace tw::ledger {
+
+// Ledger numbers are signed 16-bit in the viewer: an index holds at most this many customers.
+inline constexpr int kMaxLedgerNumber = 32767;
+
+// 5 decimal digits with leading zeros: 1 gives 00001, 12345 stays 12345.
+QString ledgerNumberText(int number);
+// The number of a ledger number text of exactly 5 digits, or nullopt.
+std::optional<int> parseLedgerNumber(QStringView text);
+
+// The name as the index stores it: leading and trailing spaces removed, cut to 40 characters,
+// padded with spaces to 40, encoded. A search compares exactly these 40 bytes, so a long name
+// finds the record its allocation wrote.
+QByteArray indexName(QStringView customerName);
+
+// One line of "\ledger.ndx": record n belongs to ledger n.
+struct LedgerIndexRecord {
+    static constexpr int kLength = 47;
+    static constexpr int kNameOffset = 5;
+    static constexpr int kNameWidth = 40;
+
+    int LedgerNumber = 0;
+    QString CustomerName;
+
+    QByteArray encode() const;
+};
+
+// Dates in the ledger record. The invoice date is stored year first, the due date month first.
+enum class DateOrder { YyMmDd, MmDdYy };
+// 6 characters of the date; an invalid (absent) date gives 6 blanks.
+QByteArray dateField(const QDate& date, DateOrder order);
+
+// The stored amount: plain decimal text of exact cents, no currency sign, no grouping, no
+// trailing fraction zeros, no point for whole values, "-" in front of negatives, and a leading
+// zero below one (123450 gives 1234.5, 10000 gives 100, 50 gives 0.5). nullopt when the text
+// does not fit the 10-character field or the amount is ten million or more either way.
+std::optional<QByteArray> amountText(std::int64_t cents);
+
+// One invoice line of a ledger file "\led" + ledger number + ".dat".
+struct LedgerEntryRecord {
+    static constexpr int kLength = 128;
+    static constexpr int kAmountWidth = 10;
+
+    QString InvoiceNumber;
+    QDate InvoiceDate;
+    QDate DueDate; // invalid: no due date
+    QString JobNumber;
+    QString ProductCode;
+    QString PONumber;
+    QString Description;
+    std::int64_t AmountCents = 0;
+
+    // The 128 bytes, or nullopt when the amount does not fit its field. Texts are stored as
+    // they stand (no trimming), fitted to their widths; a line break in a text becomes a
+    // blank, since each record must stay one line.
+    std::optional<QByteArray> encode() const;
+};
+
+} // namespace tw::ledger

@@ -1,0 +1,180 @@
+#include "ledger/ledgerstore.h"
+
+#include "ledger/ledgerrecords.h"
+#include "platform/dospath.h"
+#include "platform/recordfile.h"
+
+#include <cstring>
+
+namespace tw::ledger {
+
+namespace {
+
+constexpr int kIdxLen = LedgerIndexRecord::kLength;
+constexpr int kEntryLen = LedgerEntryRecord::kLength;
+// A last record cut short still holds a usable name when its number and name are complete.
+constexpr int kNameEnd = LedgerIndexRecord::kNameOffset + LedgerIndexRecord::kNameWidth;
+
+struct ScanResult {
+    std::optional<int> match;
+    bool matchIsDamagedLast = false;
+    std::int64_t wholeRecords = 0; // whole records read
+    int trailing = 0;              // bytes of a partial record after them
+    QByteArray trailingName;       // its name, when trailing >= kNameEnd
+};
+
+bool nameAt(const char* rec, const QByteArray& name) {
+    return std::memcmp(rec + LedgerIndexRecord::kNameOffset, name.constData(),
+                       LedgerIndexRecord::kNameWidth) == 0;
+}
+
+ScanResult scanIndex(const RecordFile& file, const QByteArray& name) {
+    ScanResult r;
+    SequentialReader reader(file, kIdxLen);
+    while (const char* rec = reader.next()) {
+        if (nameAt(rec, name)) {
+            r.match = int(reader.recordNumber());
+            return r;
+        }
+    }
+    r.wholeRecords = reader.recordNumber();
+    char tail[kIdxLen];
+    r.trailing = int(file.read(r.wholeRecords * kIdxLen, tail, kIdxLen));
+    if (r.trailing >= kIdxLen) {
+        // The file grew while it was read: the rest belongs to another writer's newer record.
+        r.trailing = 0;
+        return r;
+    }
+    if (r.trailing >= kNameEnd) {
+        r.trailingName =
+            QByteArray(tail + LedgerIndexRecord::kNameOffset, LedgerIndexRecord::kNameWidth);
+        if (nameAt(tail, name)) {
+            r.match = int(r.wholeRecords + 1);
+            r.matchIsDamagedLast = true;
+        }
+    }
+    return r;
+}
+
+// The full record for an index position and a stored 40-byte name.
+QByteArray indexRecordBytes(int number, const QByteArray& storedName) {
+    return ledgerNumberText(number).toLatin1() + storedName + "\r\n";
+}
+
+void writeIndexRecord(RecordFile& file, int number, const QByteArray& storedName) {
+    file.write(std::int64_t(number - 1) * kIdxLen, indexRecordBytes(number, storedName));
+}
+
+QString normalisedFolder(QString folder) {
+    while (folder.endsWith(QLatin1Char('\\')) || folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    return folder;
+}
+
+} // namespace
+
+LedgerStore::LedgerStore(const DosPaths& paths, const QString& folder)
+    : folder_(normalisedFolder(folder)), paths_(paths) {}
+
+QString LedgerStore::indexPath() const {
+    return folder_ + QStringLiteral("\\ledger.ndx");
+}
+
+QString LedgerStore::ledgerPath(const QString& numberText) const {
+    return folder_ + QStringLiteral("\\led") + numberText + QStringLiteral(".dat");
+}
+
+namespace {
+
+void openIn(RecordFile& file, const DosPaths& paths, const QString& folder, const QString& dos) {
+    if (folder.isEmpty())
+        throw IoError(QStringLiteral("Cannot open %1: the ledger folder is not set.").arg(dos));
+    file.open(paths.toNative(dos), dos, RecordFile::Mode::ReadWriteCreate);
+}
+
+} // namespace
+
+std::optional<int> LedgerStore::findCustomer(QStringView name, bool repairDamagedLast) {
+    const QByteArray wanted = indexName(name);
+    RecordFile file;
+    openIn(file, paths_, folder_, indexPath());
+    ScanResult r = scanIndex(file, wanted);
+    if (r.match && r.matchIsDamagedLast && repairDamagedLast) {
+        // Another writer may have completed or passed the record meanwhile: look again under
+        // the lock before writing.
+        RangeLock lock(file, kIndexLockOffset, 1);
+        r = scanIndex(file, wanted);
+        if (r.match && r.matchIsDamagedLast) {
+            writeIndexRecord(file, *r.match, wanted);
+            file.sync();
+        }
+    }
+    return r.match;
+}
+
+LedgerStore::Allocation LedgerStore::allocateLedger(QStringView name,
+                                                    const std::function<void(int)>& beforeWrite) {
+    const QByteArray wanted = indexName(name);
+    RecordFile file;
+    openIn(file, paths_, folder_, indexPath());
+    RangeLock lock(file, kIndexLockOffset, 1);
+
+    const ScanResult r = scanIndex(file, wanted);
+    if (r.match) {
+        if (r.matchIsDamagedLast) {
+            writeIndexRecord(file, *r.match, wanted);
+            file.sync();
+        }
+        return {*r.match, false};
+    }
+
+    // A last record cut short after its name is a customer with a ledger: it keeps its number
+    // and is completed. A shorter remainder is an interrupted write and is overwritten.
+    const bool keepDamaged = r.trailing >= kNameEnd;
+    const std::int64_t next = r.wholeRecords + (keepDamaged ? 1 : 0) + 1;
+    if (next > kMaxLedgerNumber) {
+        throw IndexFullError(QStringLiteral("The ledger index %1 is full: it holds %2 ledgers, "
+                                            "the most the ledger system can keep. No ledger was "
+                                            "created.")
+                                 .arg(indexPath())
+                                 .arg(kMaxLedgerNumber));
+    }
+    const int number = int(next);
+    if (keepDamaged)
+        writeIndexRecord(file, number - 1, r.trailingName);
+    if (beforeWrite)
+        beforeWrite(number);
+    writeIndexRecord(file, number, wanted);
+    file.sync();
+    return {number, true};
+}
+
+std::int64_t LedgerStore::appendEntry(const QString& numberText, const QByteArray& record) {
+    const QString dos = ledgerPath(numberText);
+    if (record.size() != kEntryLen)
+        throw IoError(
+            QStringLiteral("Cannot write %1: the entry is not a ledger record.").arg(dos));
+    // The number text names a file inside the ledger folder and nothing else.
+    if (numberText.isEmpty() || numberText.contains(QLatin1Char('\\')) ||
+        numberText.contains(QLatin1Char('/')) || numberText.contains(QLatin1Char(':'))) {
+        throw IoError(
+            QStringLiteral("Cannot open %1: \"%2\" is not a ledger number.").arg(dos, numberText));
+    }
+    RecordFile file;
+    openIn(file, paths_, folder_, dos);
+
+    // The length can change between reading it and holding the lock when another machine
+    // appends at the same moment; then the lock is on the wrong record and is taken again.
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        const std::int64_t target = file.length() / kEntryLen;
+        RangeLock lock(file, target * kEntryLen, kEntryLen);
+        if (file.length() / kEntryLen != target)
+            continue;
+        file.write(target * kEntryLen, record);
+        file.sync();
+        return target + 1;
+    }
+    throw IoError(QStringLiteral("Cannot write %1: other programs keep appending to it.").arg(dos));
+}
+
+} // namespace tw::ledger

@@ -1,0 +1,69 @@
+#pragma once
+#include "platform/ioerror.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+namespace tw {
+class DosPaths;
+}
+
+namespace tw::ledger {
+
+// An allocation would pass the highest ledger number the viewer can hold. Nothing was written.
+class IndexFullError : public IoError {
+public:
+    using IoError::IoError;
+};
+
+// The ledger folder: the index "\ledger.ndx" and one file "\led" + number + ".dat" a customer.
+// Nothing is held between calls: every operation opens, uses and closes its file, since another
+// office machine may add customers or entries at any time. Every failure throws IoError naming
+// the file by its DOS path and the system's reason.
+//
+// Writers exclude each other with byte-range locks that every writer of this program takes:
+// the index as a whole through one byte far beyond any record (kIndexLockOffset), a ledger
+// file through the range of the record being appended.
+class LedgerStore {
+public:
+    static constexpr std::int64_t kIndexLockOffset = std::int64_t(1) << 40;
+
+    // folder: the ledger folder as DOS text (F:\LEDGER); a trailing "\" (a drive's root) is
+    // dropped so that names never carry a doubled separator.
+    LedgerStore(const DosPaths& paths, const QString& folder);
+
+    QString indexPath() const;                           // F:\LEDGER\ledger.ndx
+    QString ledgerPath(const QString& numberText) const; // F:\LEDGER\led00012.dat
+
+    // The ledger number of the first index record whose name equals the customer's index name
+    // (indexName), or nullopt. A missing index is created empty. The index is read front to
+    // back through a large buffer. A last record cut short after its name still counts; with
+    // repairDamagedLast, a match on such a record writes it again in full.
+    std::optional<int> findCustomer(QStringView name, bool repairDamagedLast = false);
+
+    struct Allocation {
+        int number = 0;
+        bool created = false; // false: the customer was found in the index under the lock
+    };
+    // Gives the customer a new ledger at the end of the index. Under the index lock the index
+    // is searched again, so a customer added meanwhile by another poster gets its existing
+    // ledger. beforeWrite is called with the new number just before its index record is
+    // written. Beyond kMaxLedgerNumber throws IndexFullError. The record is on disk on return.
+    Allocation allocateLedger(QStringView name, const std::function<void(int)>& beforeWrite = {});
+
+    // Appends a 128-byte record to the ledger file of that number text (used exactly as given;
+    // created when missing) and returns its record number. The target is taken from the file
+    // length under the record's lock; a trailing partial record left by an interrupted write
+    // is overwritten. The record is on disk on return.
+    std::int64_t appendEntry(const QString& numberText, const QByteArray& record);
+
+private:
+    QString folder_;
+    const DosPaths& paths_;
+};
+
+} // namespace tw::ledger
