@@ -6,6 +6,9 @@
 #   ./tallywork.sh test    the same installation and build, then every test, headless
 #   ./tallywork.sh asan    the tests again in a build with AddressSanitizer + UBSan
 #   ./tallywork.sh bench   release build, generated data, every benchmark in one table
+#   ./tallywork.sh fuzz [seconds] [target...]
+#                          clang build of the libFuzzer targets, each run in turn for the
+#                          given seconds (default 600) from its saved corpus in fuzz/corpus/
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -84,13 +87,41 @@ asan)
     ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 QT_QPA_PLATFORM=offscreen \
         ctest --output-on-failure -j "$jobs" -LE stress
     ;;
+fuzz)
+    # A developer command: the CI test run replays the saved corpora without clang.
+    packages+=(clang-14 libclang-rt-14-dev)
+    install_packages
+    seconds="${2:-600}"
+    shift $(( $# > 1 ? 2 : $# ))
+    fb="$build-fuzz"
+    CC=clang-14 CXX=clang++-14 cmake -S "$here" -B "$fb" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DTW_BUILD_FUZZ=ON -DTW_BUILD_TESTS=OFF >/dev/null
+    cmake --build "$fb" -j "$jobs" --target fuzz_all
+    targets=("$@")
+    if [ ${#targets[@]} -eq 0 ]; then
+        for f in "$here"/fuzz/fuzz_*.cpp; do t="$(basename "$f" .cpp)"; targets+=("${t#fuzz_}"); done
+    fi
+    for t in "${targets[@]}"; do
+        # New inputs go to a working corpus in the build folder; the saved one is only read.
+        mkdir -p "$fb/corpus/$t" "$fb/artifacts"
+        rm -f "$fb/artifacts/$t-"*
+        echo "== fuzz_$t for ${seconds}s"
+        "$fb/fuzz/fuzz_$t" -max_total_time="$seconds" -print_final_stats=1 \
+            -artifact_prefix="$fb/artifacts/$t-" "$fb/corpus/$t" "$here/fuzz/corpus/$t" 2>&1 |
+            grep -E '^#[0-9]+[[:space:]]+DONE|^stat::number_of_executed_units|ERROR|SUMMARY|fuzz check failed' || true
+        if ls "$fb/artifacts/$t-"* >/dev/null 2>&1; then
+            echo "== fuzz_$t found a fault: $fb/artifacts/" >&2
+            exit 1
+        fi
+    done
+    ;;
 bench)
     install_packages
     configure_and_build "$build-release" -DCMAKE_BUILD_TYPE=Release -DTW_BUILD_BENCH=ON -DTW_BUILD_TESTS=OFF
     "$here/bench/run.sh" "$build-release"
     ;;
 *)
-    echo "usage: $0 run | test | asan | bench" >&2
+    echo "usage: $0 run | test | asan | bench | fuzz [seconds] [target...]" >&2
     exit 2
     ;;
 esac

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <limits>
+#include <system_error>
 
 namespace tw::regional {
 
@@ -108,7 +109,17 @@ double Decimal::toDouble() const {
     const QByteArray text =
         (int128Text(mantissa) + QLatin1Char('e') + QString::number(-scale)).toLatin1();
     double v = 0;
-    std::from_chars(text.constData(), text.constData() + text.size(), v);
+    const auto r = std::from_chars(text.constData(), text.constData() + text.size(), v);
+    if (r.ec == std::errc::result_out_of_range) {
+        // from_chars leaves v untouched then: a value beyond a double's range is infinite
+        // (as strtod gives it), one below its smallest is zero; never a huge number read as 0.
+        const int magnitude = int(int128Text(mantissa < 0 ? -mantissa : mantissa).size()) - scale;
+        if (magnitude > 0)
+            v = mantissa < 0 ? -std::numeric_limits<double>::infinity()
+                             : std::numeric_limits<double>::infinity();
+        else
+            v = mantissa < 0 ? -0.0 : 0.0;
+    }
     return v;
 }
 
