@@ -138,6 +138,10 @@ public:
     void txtDesc_KeyPress(int& keyAscii);
     void txtAmt_KeyPress(int& keyAscii);
     void txtDefaultTax_KeyPress(int& keyAscii);
+    // Puts money text into a money box (txtAmt, txtTax, txtInvAmt) without cutting it: the
+    // box's limit of 10 typed characters is raised to fit longer money text and comes back
+    // once the box holds 10 characters or fewer.
+    static void setMoneyText(QLineEdit* box, const QString& text);
 
     // frmledger_post.cpp
     void cboCust_LostFocus();

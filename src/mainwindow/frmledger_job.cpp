@@ -1,11 +1,74 @@
-// Placeholder: replaced by the real handlers.
+// Job lookup: a job number typed into the search box fills the entry from the estimating
+// system's work-in-progress files and selects the customer's ledger.
+#include "entry/entryfields.h"
+#include "entry/wipfiles.h"
 #include "mainwindow/frmledger.h"
+#include "platform/gui/dateentrybox.h"
+#include "platform/gui/descriptionbox.h"
+#include "platform/host.h"
+#include "platform/ioerror.h"
+#include "startup/appcontext.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 
 namespace tw {
 
-void frmLedger::txtSearch_KeyPress(int& /*keyAscii*/) {}
-void frmLedger::txtSearch_LostFocus() {}
+void frmLedger::txtSearch_KeyPress(int& keyAscii) {
+    if (keyAscii != 13)
+        return;
+    const QString typed = txtSearch->text(); // not trimmed: a blank is part of the key
+    if (typed.isEmpty())
+        return;
+    lookupPending_ = true;
+    const QDate today = ctx_.host->today();
+
+    std::optional<entry::FoundJob> found;
+    try {
+        // Both files are opened, read and closed within the lookup; nothing stays open.
+        found = entry::lookupJob(ctx_.paths, gA, typed);
+    } catch (const IoError& e) {
+        ctx_.host->message(e.text() + QStringLiteral("\n\nThe job was not looked up."));
+        return;
+    }
+    if (!found) {
+        ctx_.host->message(entry::kJobNotFoundMessage);
+        txtSearch->clear();
+        cboCust->setEditText(QString());
+        return;
+    }
+
+    const entry::JobEntry e =
+        entry::jobEntry(found->record, found->customer, AeDate->text(), AeDue->text(), today);
+    cboCust->setEditText(e.customer);
+    txtJob->setText(e.job);
+    if (e.datesUsed) {
+        AeDate->setText(e.invoiceDate);
+        AeDue->setText(e.dueDate);
+    }
+    cboProd->setEditText(QString());
+    txtDesc->setText(e.description);
+    txtQuan->setText(e.quantity);
+    // The tax boxes keep their text: the amount changes, the tax is computed on demand.
+    setMoneyText(txtAmt, e.amount);
+
+    lookupCustomer(false);
+
+    if (Check1->isChecked() && !txtJob->text().isEmpty())
+        txtInvoice->setText(entry::invoiceFromJob(txtJob->text()));
+
+    lookupPending_ = false;
+    keyAscii = 0; // the Enter key does not reach the search box
+}
+
+void frmLedger::txtSearch_LostFocus() {
+    // A lookup that did not succeed is tried again as the box is left, so a job number typed
+    // after a "not found" is looked up without Enter.
+    if (!lookupPending_)
+        return;
+    int keyAscii = 13;
+    txtSearch_KeyPress(keyAscii);
+}
 
 } // namespace tw
