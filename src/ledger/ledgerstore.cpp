@@ -4,7 +4,9 @@
 #include "platform/dospath.h"
 #include "platform/recordfile.h"
 
+#include <cerrno>
 #include <cstring>
+#include <unistd.h>
 
 namespace tw::ledger {
 
@@ -63,6 +65,21 @@ QByteArray indexRecordBytes(int number, const QByteArray& storedName) {
 
 void writeIndexRecord(RecordFile& file, int number, const QByteArray& storedName) {
     file.write(std::int64_t(number - 1) * kIdxLen, indexRecordBytes(number, storedName));
+}
+
+// Writes a new last record and flushes it. When the write or the flush fails (a full disk, a
+// connection lost), the file is cut back to where the record began: a posting reported as
+// failed leaves no part of a record that the viewer or the next search would take for one.
+// Called under the lock that every writer takes, so no other record can lie beyond it.
+void writeAtEnd(RecordFile& file, std::int64_t offset, const QByteArray& bytes) {
+    try {
+        file.write(offset, bytes);
+        file.sync();
+    } catch (const IoError&) {
+        while (::ftruncate(file.nativeHandle(), off_t(offset)) != 0 && errno == EINTR) {
+        }
+        throw;
+    }
 }
 
 QString normalisedFolder(QString folder) {
@@ -144,8 +161,7 @@ LedgerStore::Allocation LedgerStore::allocateLedger(QStringView name,
         writeIndexRecord(file, number - 1, r.trailingName);
     if (beforeWrite)
         beforeWrite(number);
-    writeIndexRecord(file, number, wanted);
-    file.sync();
+    writeAtEnd(file, std::int64_t(number - 1) * kIdxLen, indexRecordBytes(number, wanted));
     return {number, true};
 }
 
@@ -170,8 +186,7 @@ std::int64_t LedgerStore::appendEntry(const QString& numberText, const QByteArra
         RangeLock lock(file, target * kEntryLen, kEntryLen);
         if (file.length() / kEntryLen != target)
             continue;
-        file.write(target * kEntryLen, record);
-        file.sync();
+        writeAtEnd(file, target * kEntryLen, record);
         return target + 1;
     }
     throw IoError(QStringLiteral("Cannot write %1: other programs keep appending to it.").arg(dos));

@@ -2,6 +2,8 @@
 
 #include "settings/settings.h"
 
+#include <QDataStream>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 
@@ -10,7 +12,14 @@
 #include <mdbtools.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <functional>
 #include <optional>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace tw::sources {
@@ -143,16 +152,110 @@ Failure noRows(const char* table, const QString& display) {
                        .arg(QLatin1String(table), display)};
 }
 
-} // namespace
+std::chrono::milliseconds gTimeLimit{30000};
 
-std::optional<QString> databaseLocation(const settings::SettingsStore& store) {
-    auto value = store.read(settings::kDbLoc);
-    if (!value || value->isEmpty())
-        return std::nullopt;
-    return value;
+bool writeAllTo(int fd, const QByteArray& bytes) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
 }
 
-LoadResult loadDatabaseCustomers(const QString& nativePath, const QString& displayName) {
+// libmdb trusts the pages it reads: a damaged database can crash it or send it round a loop
+// of pages for ever. So the reading runs in a child process that hands the list back through
+// a pipe; a crash, or no answer within the time limit, is reported as a damaged database and
+// the program goes on.
+LoadResult readIsolated(const QString& displayName, const std::function<LoadResult()>& read) {
+    LoadResult result;
+    const QString damaged =
+        QStringLiteral("The database %1 is damaged: it could not be read.").arg(displayName);
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
+        result.fail(damaged);
+        return result;
+    }
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        result.fail(damaged);
+        return result;
+    }
+    if (pid == 0) {
+        ::close(fds[0]);
+        // A crash ends the reader at once, whatever handler the program has set up.
+        for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
+            ::signal(sig, SIG_DFL);
+        // The library's complaints about damaged pages are no message for the operator.
+        const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (devNull >= 0)
+            ::dup2(devNull, STDERR_FILENO);
+        const LoadResult r = read();
+        QByteArray bytes;
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        out << r.ok << r.failure << r.message << r.entries;
+        ::_exit(writeAllTo(fds[1], bytes) ? 0 : 1);
+    }
+    ::close(fds[1]);
+
+    QByteArray bytes;
+    bool timedOut = false;
+    QElapsedTimer timer;
+    timer.start();
+    for (;;) {
+        const qint64 left = gTimeLimit.count() - timer.elapsed();
+        if (left <= 0) {
+            timedOut = true;
+            break;
+        }
+        pollfd p{fds[0], POLLIN, 0};
+        const int ready = ::poll(&p, 1, int(qMin<qint64>(left, 1000)));
+        if (ready < 0 && errno != EINTR)
+            break;
+        if (ready <= 0)
+            continue;
+        char buf[65536];
+        const ssize_t n = ::read(fds[0], buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        bytes.append(buf, n);
+    }
+    ::close(fds[0]);
+    if (timedOut)
+        ::kill(pid, SIGKILL);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+
+    if (timedOut) {
+        result.fail(QStringLiteral("The database %1 is damaged: reading it did not end within "
+                                   "%2 seconds.")
+                        .arg(displayName)
+                        .arg(gTimeLimit.count() / 1000));
+        return result;
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        result.fail(damaged);
+        return result;
+    }
+    QDataStream in(bytes);
+    in >> result.ok >> result.failure >> result.message >> result.entries;
+    if (in.status() != QDataStream::Ok) {
+        result = LoadResult();
+        result.fail(damaged);
+    }
+    return result;
+}
+
+LoadResult readCustomers(const QString& nativePath, const QString& displayName) {
     LoadResult result;
     try {
         AccessTable t(nativePath, displayName, "CLIENT", {"ClientID", "Name"});
@@ -175,7 +278,7 @@ LoadResult loadDatabaseCustomers(const QString& nativePath, const QString& displ
     return result;
 }
 
-LoadResult loadDatabaseProducts(const QString& nativePath, const QString& displayName) {
+LoadResult readProducts(const QString& nativePath, const QString& displayName) {
     LoadResult result;
     try {
         AccessTable t(nativePath, displayName, "PROD", {"ProductID", "Desc"});
@@ -192,6 +295,44 @@ LoadResult loadDatabaseProducts(const QString& nativePath, const QString& displa
         result.fail(f.why);
     }
     return result;
+}
+
+// A missing file, a folder or a device is told without starting a reader.
+std::optional<LoadResult> notAFile(const QString& nativePath, const QString& displayName) {
+    const QFileInfo fi(nativePath);
+    LoadResult result;
+    if (nativePath.isEmpty() || !fi.exists())
+        result.fail(QStringLiteral("The database %1 does not exist.").arg(displayName));
+    else if (!fi.isFile())
+        result.fail(QStringLiteral("%1 is not a database file.").arg(displayName));
+    else
+        return std::nullopt;
+    return result;
+}
+
+} // namespace
+
+void setDatabaseTimeLimit(std::chrono::milliseconds limit) {
+    gTimeLimit = limit;
+}
+
+std::optional<QString> databaseLocation(const settings::SettingsStore& store) {
+    auto value = store.read(settings::kDbLoc);
+    if (!value || value->isEmpty())
+        return std::nullopt;
+    return value;
+}
+
+LoadResult loadDatabaseCustomers(const QString& nativePath, const QString& displayName) {
+    if (auto r = notAFile(nativePath, displayName))
+        return *r;
+    return readIsolated(displayName, [&] { return readCustomers(nativePath, displayName); });
+}
+
+LoadResult loadDatabaseProducts(const QString& nativePath, const QString& displayName) {
+    if (auto r = notAFile(nativePath, displayName))
+        return *r;
+    return readIsolated(displayName, [&] { return readProducts(nativePath, displayName); });
 }
 
 } // namespace tw::sources

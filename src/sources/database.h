@@ -2,6 +2,7 @@
 #include "sources/loadresult.h"
 
 #include <QString>
+#include <chrono>
 #include <optional>
 
 namespace tw::settings {
@@ -26,5 +27,10 @@ LoadResult loadDatabaseCustomers(const QString& nativePath, const QString& displ
 // The product list from the table "PROD": every row whose "ProductID" as text is not empty
 // gives "ProductID" + "-" + "Desc", a NULL counting as empty text.
 LoadResult loadDatabaseProducts(const QString& nativePath, const QString& displayName);
+
+// The two loaders read the database in a child process, so that a damaged file that crashes
+// or hangs the Access library cannot take the program with it; a reading that has not ended
+// after this long (30 seconds) is stopped and reported as a damaged database. For tests.
+void setDatabaseTimeLimit(std::chrono::milliseconds limit);
 
 } // namespace tw::sources
