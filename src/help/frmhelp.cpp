@@ -2,6 +2,7 @@
 
 #include "platform/gui/dialogs.h"
 #include "platform/gui/geometry.h"
+#include "platform/gui/textfit.h"
 #include "startup/appcontext.h"
 
 #include <QGuiApplication>
@@ -101,12 +102,17 @@ void frmHelp::Form_Load() {
     lblInstructHead->setText(instructHeadText());
     lblInstruct->setFont(formFont(8.25, false));
     lblInstruct->setText(instructText());
+    shrinkFontToFit(lblInstructHead);
+    shrinkFontToFit(lblInstruct);
 
+    show();
+    // Centred by its outer frame, which is known once it is shown.
     if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
         const QRect area = s->geometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+        const QRect frame = frameGeometry();
+        move(area.x() + (area.width() - frame.width()) / 2,
+             area.y() + (area.height() - frame.height()) / 2);
     }
-    show();
 }
 
 void frmHelp::cmdPrint_Click() {

@@ -1,6 +1,7 @@
 #include "startup/frmpath.h"
 
 #include "platform/gui/geometry.h"
+#include "platform/gui/textfit.h"
 #include "platform/host.h"
 #include "startup/appcontext.h"
 
@@ -191,6 +192,9 @@ void frmPath::buildLayout() {
     placeTwips(Line2, 360, 3765, 3855, 30);
     Line3 = makeLine(this, "Line3", QFrame::VLine);
     placeTwips(Line3, 4230, 120, 30, 3600);
+
+    for (QLabel* label : {Label2, Label3, Label4, Label1})
+        shrinkFontToFit(label);
 
     setTabOrder(drvBox, dirBox);
     setTabOrder(dirBox, Text1);

@@ -2,6 +2,7 @@
 
 #include "platform/appinfo.h"
 #include "platform/gui/geometry.h"
+#include "platform/gui/textfit.h"
 #include "startup/appcontext.h"
 #include "startup/windows.h"
 
@@ -113,6 +114,7 @@ frmSplash::frmSplash(AppContext& ctx, QWidget* parent)
 void frmSplash::Form_Load() {
     lblVersion->setText(versionText());
     lblProductName->setText(QStringLiteral("Dazovozera Dozuvo Zudariz"));
+    shrinkFontToFit(lblProductName);
 
     // The shared default tax; a missing or unreadable file is recreated with 0, silently.
     const auto tax = ctx_.settings.read(settings::kDefTax);

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPointer>
 #include <QPrinter>
+#include <QTest>
 #include <QWidget>
 
 namespace tw::test {
@@ -23,6 +25,8 @@ bool FakeDialogs::choosePrinter(QPrinter& printer, QWidget*) {
 }
 
 AppFixture::AppFixture() {
+    // Window tests close their last window often; the test program must go on regardless.
+    QApplication::setQuitOnLastWindowClosed(false);
     programFolder = tmp.path() + QStringLiteral("/prog");
     QDir().mkpath(programFolder + QStringLiteral("/dosdevices"));
     ctx = std::make_unique<tw::AppContext>(programFolder, host, dialogs);
@@ -32,9 +36,14 @@ AppFixture::AppFixture() {
 
 AppFixture::~AppFixture() {
     // Windows first: they refer to the context.
-    const auto tops = QApplication::topLevelWidgets();
-    for (QWidget* w : tops)
-        delete w;
+    // Only parentless windows: a window with a parent (a popup, a dialog) goes with it.
+    QList<QPointer<QWidget>> tops;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (!w->parentWidget())
+            tops << w;
+    }
+    for (const QPointer<QWidget>& w : std::as_const(tops))
+        delete w.data();
     windows.reset();
 }
 
@@ -45,6 +54,26 @@ QString AppFixture::mapDrive(QChar letter) {
     QFile::remove(link);
     QFile::link(dir, link);
     return dir;
+}
+
+bool activate(QWidget* window) {
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window);
+}
+
+void flushDeletes() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+QList<QWidget*> visibleWindows(const QString& objectName) {
+    QList<QWidget*> out;
+    const auto tops = QApplication::topLevelWidgets();
+    for (QWidget* w : tops) {
+        if (w->isVisible() && (objectName.isEmpty() || w->objectName() == objectName))
+            out << w;
+    }
+    return out;
 }
 
 void AppFixture::setSetting(const QString& name, const QString& value) {

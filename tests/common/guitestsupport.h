@@ -4,6 +4,7 @@
 #include "startup/windows.h"
 #include "testsupport.h"
 
+#include <QList>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -12,7 +13,7 @@ namespace tw::test {
 // Scripted file and printer dialogs.
 class FakeDialogs : public tw::Dialogs {
 public:
-    QString nextDatabaseFile;  // returned by the next file dialog ("" = cancelled)
+    QString nextDatabaseFile;   // returned by the next file dialog ("" = cancelled)
     bool acceptPrinter = false; // false = the operator cancels the printer dialog
     QString pdfPath;            // when accepted, the printer prints to this PDF file
     int fileDialogs = 0;
@@ -42,5 +43,12 @@ public:
     void setSetting(const QString& name, const QString& value);
     QString programFile(const QString& name) const { return programFolder + '/' + name; }
 };
+
+// Activates a shown window and waits until it is the active one (focus is synchronous then).
+bool activate(QWidget* window);
+// Runs pending deferred deletes, so that closed WA_DeleteOnClose windows are gone.
+void flushDeletes();
+// The visible top-level windows with the given object name.
+QList<QWidget*> visibleWindows(const QString& objectName = QString());
 
 } // namespace tw::test
