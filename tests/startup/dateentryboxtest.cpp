@@ -1,0 +1,126 @@
+#include "platform/gui/dateentrybox.h"
+#include "guitestsupport.h"
+#include "testregistry.h"
+
+#include <QCalendarWidget>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QVBoxLayout>
+#include <QtTest>
+
+using namespace tw;
+using namespace tw::test;
+
+namespace {
+
+// Records each focus-out of a box with its reason and the text at that moment.
+class FocusOutRecorder : public QObject {
+public:
+    QList<Qt::FocusReason> reasons;
+    QStringList texts;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::FocusOut) {
+            reasons << static_cast<QFocusEvent*>(event)->reason();
+            texts << static_cast<QLineEdit*>(watched)->text();
+        }
+        return false;
+    }
+};
+
+struct Form {
+    QWidget window;
+    DateEntryBox* box;
+    QLineEdit* next;
+    FocusOutRecorder recorder;
+    Form() {
+        auto* layout = new QVBoxLayout(&window);
+        box = new DateEntryBox;
+        next = new QLineEdit;
+        layout->addWidget(box);
+        layout->addWidget(next);
+        box->installEventFilter(&recorder);
+        window.show();
+    }
+};
+
+} // namespace
+
+class DateEntryBoxTest : public QObject {
+    Q_OBJECT
+private slots:
+    void textReadsBackAsWritten_data();
+    void textReadsBackAsWritten();
+    void typedTextIsKeptAndLeavingReportsItOnce();
+    void leavingAnEmptyBoxReportsEmptyText();
+    void calendarWritesShortDateWithoutCountingAsLeaving();
+    void usesVerdana();
+};
+
+void DateEntryBoxTest::textReadsBackAsWritten_data() {
+    QTest::addColumn<QString>("text");
+    QTest::newRow("not a date") << "ab/cd";
+    QTest::newRow("short date") << "1/15/2006";
+    QTest::newRow("two-digit year") << "01/15/06";
+    QTest::newRow("impossible date") << "2/30/2006";
+    QTest::newRow("blanks") << "  1/2/06 ";
+    QTest::newRow("empty") << "";
+}
+
+void DateEntryBoxTest::textReadsBackAsWritten() {
+    QFETCH(QString, text);
+    DateEntryBox box;
+    QCOMPARE(box.text(), QString()); // untouched box
+    box.setText(QStringLiteral("12/31/2005"));
+    box.setText(text);
+    QCOMPARE(box.text(), text);
+}
+
+void DateEntryBoxTest::typedTextIsKeptAndLeavingReportsItOnce() {
+    Form f;
+    QVERIFY(activate(&f.window));
+    f.box->setFocus();
+    QVERIFY(f.box->hasFocus());
+    QTest::keyClicks(f.box, QStringLiteral("3/4/5"));
+    QCOMPARE(f.box->text(), QStringLiteral("3/4/5"));
+    QVERIFY(f.recorder.reasons.isEmpty());
+    QTest::keyClick(f.box, Qt::Key_Tab);
+    QVERIFY(f.next->hasFocus());
+    QCOMPARE(f.recorder.reasons, QList<Qt::FocusReason>({Qt::TabFocusReason}));
+    QCOMPARE(f.recorder.texts, QStringList({QStringLiteral("3/4/5")}));
+}
+
+void DateEntryBoxTest::leavingAnEmptyBoxReportsEmptyText() {
+    Form f;
+    QVERIFY(activate(&f.window));
+    f.box->setFocus();
+    f.next->setFocus();
+    QCOMPARE(f.recorder.texts, QStringList({QString()}));
+}
+
+void DateEntryBoxTest::calendarWritesShortDateWithoutCountingAsLeaving() {
+    Form f;
+    QVERIFY(activate(&f.window));
+    f.box->setFocus();
+    f.box->setText(QStringLiteral("2/3/2006"));
+    f.box->showCalendar();
+    QVERIFY(f.box->calendar());
+    QCOMPARE(f.box->calendar()->selectedDate(), QDate(2006, 2, 3));
+    // Opening the popup takes the focus with the popup reason, which the main window ignores.
+    for (Qt::FocusReason r : std::as_const(f.recorder.reasons))
+        QCOMPARE(r, Qt::PopupFocusReason);
+    f.box->calendar()->setSelectedDate(QDate(2006, 11, 9));
+    emit f.box->calendar()->activated(QDate(2006, 11, 9));
+    QCOMPARE(f.box->text(), QStringLiteral("11/9/2006"));
+    QVERIFY(!f.box->calendar()->isVisible());
+    QVERIFY(f.box->hasFocus());
+}
+
+void DateEntryBoxTest::usesVerdana() {
+    DateEntryBox box;
+    QCOMPARE(box.font().family(), QStringLiteral("Verdana"));
+}
+
+TW_REGISTER_TEST(DateEntryBoxTest)
+#include "dateentryboxtest.moc"
