@@ -1,0 +1,19 @@
+#pragma once
+
+class QWidget;
+
+namespace tw {
+
+// Window layouts are drawn up in twips (1/1440 inch), the unit the office's forms were laid
+// out in. These convert them to pixels at the screen's logical DPI: 15 twips a pixel at 96 DPI.
+
+// Horizontal and vertical twips to pixels on the primary screen (96 DPI when there is none).
+int twipsToPixelsX(int twips);
+int twipsToPixelsY(int twips);
+// The conversion at a given DPI, rounded to the nearest pixel.
+int twipsToPixels(int twips, double dpi);
+
+// Places a widget at (left, top) with the given size, all in twips, relative to its parent.
+void placeTwips(QWidget* widget, int left, int top, int width, int height);
+
+} // namespace tw
