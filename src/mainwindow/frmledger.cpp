@@ -302,6 +302,21 @@ void frmLedger::buildLayout() {
     optDos->setFont(fieldFont());
     placeTwips(optDos, 120, 360, 1935, 195);
     optDos->setChecked(true);
+    for (QRadioButton* option : {optMil, optDos}) {
+        // Greyed text as the office knows it: the style's own disabled grey vanishes on the
+        // panel's colour.
+        QPalette p = option->palette();
+        p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(128, 128, 128));
+        p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(128, 128, 128));
+        option->setPalette(p);
+        // The stand-in fonts run wider than the form's: the caption gives way in size rather
+        // than being cut off.
+        QFont f = option->font();
+        while (option->sizeHint().width() > option->width() && f.pointSizeF() > 6.0) {
+            f.setPointSizeF(f.pointSizeF() - 0.25);
+            option->setFont(f);
+        }
+    }
 
     auto panelButton = [&](PanelButton*& button, const char* name, QLabel*& caption,
                            const char* captionName, const QString& text, int l) {

@@ -44,7 +44,9 @@ QDate dateOfText(const QString& text) {
 } // namespace
 
 DateEntryBox::DateEntryBox(QWidget* parent) : QLineEdit(parent) {
-    setFont(QFont(QStringLiteral("Verdana"), font().pointSize()));
+    // 8 pt: a full date such as 12/28/2026 stays in view beside the calendar button in the
+    // narrow boxes of the main window, also with the wider stand-in for Verdana.
+    setFont(QFont(QStringLiteral("Verdana"), 8));
     calendarAction_ = addAction(calendarIcon(), QLineEdit::TrailingPosition);
     calendarAction_->setToolTip(QStringLiteral("Choose a date"));
     connect(calendarAction_, &QAction::triggered, this, &DateEntryBox::showCalendar);
