@@ -398,13 +398,11 @@ private slots:
                     continue;
                 const QString inv =
                     QStringLiteral("R%1").arg(trial * 100 + repairs % 100, 7, 10, QLatin1Char('0'));
-                const QString name = QString::fromLatin1(idx.names.value(it.key() - 1));
                 const std::int64_t at = store.appendEntry(
                     ledgerNumberText(it.key()), invoiceRecord(inv, QStringLiteral("after crash")));
                 QCOMPARE(at, it.value().size() / tw::ledger::LedgerEntryRecord::kLength + 1);
                 reportedAt.insert(inv.toLatin1(), it.key());
                 ++repairs;
-                Q_UNUSED(name);
             }
             const QString inv = QStringLiteral("N%1").arg(trial, 7, 10, QLatin1Char('0'));
             const int number = postInvoice(store, QStringLiteral("AFTER CRASH %1").arg(trial),
