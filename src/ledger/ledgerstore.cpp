@@ -5,6 +5,8 @@
 #include "platform/recordfile.h"
 
 #include <cerrno>
+#include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <unistd.h>
 
@@ -30,12 +32,46 @@ bool nameAt(const char* rec, const QByteArray& name) {
                        LedgerIndexRecord::kNameWidth) == 0;
 }
 
+static_assert(LedgerIndexRecord::kNameWidth >= int(sizeof(std::uint64_t)));
+std::uint64_t firstWord(const char* p) {
+    std::uint64_t w;
+    std::memcpy(&w, p, sizeof w);
+    return w;
+}
+
+// The first record of a block of `count` index records whose name is `name`, or -1. Names
+// mostly differ within their first eight bytes, so those are compared as one word, four
+// records a step; only a record that agrees there is compared in full. The search of a full
+// index then costs little beside reading it.
+int findInBlock(const char* block, int count, const QByteArray& name) {
+    const std::uint64_t want = firstWord(name.constData());
+    const char* names = block + LedgerIndexRecord::kNameOffset;
+    const auto agrees = [&](int i) {
+        return firstWord(names + std::ptrdiff_t(i) * kIdxLen) == want;
+    };
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        if (!agrees(i) && !agrees(i + 1) && !agrees(i + 2) && !agrees(i + 3))
+            continue;
+        for (int j = i; j < i + 4; ++j) {
+            if (nameAt(block + std::ptrdiff_t(j) * kIdxLen, name))
+                return j;
+        }
+    }
+    for (; i < count; ++i) {
+        if (nameAt(block + std::ptrdiff_t(i) * kIdxLen, name))
+            return i;
+    }
+    return -1;
+}
+
 ScanResult scanIndex(const RecordFile& file, const QByteArray& name) {
     ScanResult r;
     SequentialReader reader(file, kIdxLen);
-    while (const char* rec = reader.next()) {
-        if (nameAt(rec, name)) {
-            r.match = int(reader.recordNumber());
+    int count = 0;
+    while (const char* block = reader.nextRun(count)) {
+        if (const int i = findInBlock(block, count, name); i >= 0) {
+            r.match = int(reader.recordNumber() - count + 1 + i);
             return r;
         }
     }

@@ -1,9 +1,15 @@
 #include "platform/dospath.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QStringList>
 
+#include <climits>
+#include <cstdlib>
+#include <mutex>
+#include <sys/stat.h>
 #include <utility>
 
 namespace tw {
@@ -32,15 +38,38 @@ QString join(const QString& dir, const QString& name) {
     return dir.endsWith(QLatin1Char('/')) ? dir + name : dir + QLatin1Char('/') + name;
 }
 
-// Exists as a directory entry, even as a link that leads nowhere.
+// Exists as a directory entry, even as a link that leads nowhere. Every file operation
+// resolves its path through here, so this asks the system directly.
 bool entryExists(const QString& path) {
-    QFileInfo fi(path);
-    return fi.exists() || fi.isSymLink();
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+}
+
+// The canonical path of a folder (links resolved), or empty when `path` leads to no folder.
+QString canonicalFolder(const QByteArray& path) {
+    char name[PATH_MAX];
+    if (!::realpath(path.constData(), name))
+        return {};
+    return QFile::decodeName(name);
+}
+
+bool sameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
 } // namespace
 
-DosPaths::DosPaths(QString programFolder) : programFolder_(std::move(programFolder)) {}
+// Every file operation maps its drive, and resolving a link to its canonical folder takes a
+// system call for every part of both paths. A root found before is used again while the
+// drive's entry still leads to the very folder that the remembered path names; a link changed
+// to another folder is resolved anew.
+struct DosPaths::RootCache {
+    std::mutex lock;
+    QHash<QByteArray, QString> roots; // drive entry -> canonical folder
+};
+
+DosPaths::DosPaths(QString programFolder)
+    : programFolder_(std::move(programFolder)), roots_(std::make_shared<RootCache>()) {}
 
 QString DosPaths::driveRoot(QChar drive) const {
     if (!isDriveLetter(drive))
@@ -48,14 +77,26 @@ QString DosPaths::driveRoot(QChar drive) const {
     const QString dev = programFolder_ + QStringLiteral("/dosdevices/");
     const QChar lower = drive.toLower();
     for (const QChar c : {lower, lower.toUpper()}) {
-        const QString entry = dev + c + QLatin1Char(':');
-        QFileInfo fi(entry);
-        if (fi.isSymLink() || fi.exists()) {
+        const QByteArray entry = QFile::encodeName(dev + c + QLatin1Char(':'));
+        struct stat target {};
+        if (::stat(entry.constData(), &target) != 0) {
             // A listed drive whose link leads nowhere has no mapping, even Z:.
-            if (!fi.isDir())
+            struct stat link {};
+            if (::lstat(entry.constData(), &link) == 0)
                 return {};
-            return fi.canonicalFilePath();
+            continue;
         }
+        if (!S_ISDIR(target.st_mode))
+            return {};
+        const std::lock_guard<std::mutex> guard(roots_->lock);
+        const QString known = roots_->roots.value(entry);
+        struct stat now {};
+        if (!known.isEmpty() && ::stat(QFile::encodeName(known).constData(), &now) == 0 &&
+            sameFile(now, target))
+            return known;
+        const QString root = canonicalFolder(entry);
+        roots_->roots.insert(entry, root);
+        return root;
     }
     if (lower == QLatin1Char('z'))
         return QStringLiteral("/");

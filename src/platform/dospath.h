@@ -2,6 +2,8 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
+
 namespace tw {
 
 // Folders are stored as DOS text such as F:\LEDGER and file names are appended to them with
@@ -33,6 +35,9 @@ public:
 
 private:
     QString programFolder_;
+    // The drives' directories as last resolved, shared by copies (see driveRoot).
+    struct RootCache;
+    std::shared_ptr<RootCache> roots_;
 };
 
 } // namespace tw

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -210,28 +211,49 @@ RangeLock::~RangeLock() {
 
 SequentialReader::SequentialReader(const RecordFile& file, int recordLength, int recordsPerRead)
     : file_(file), recLen_(recordLength) {
-    if (recLen_ <= 0)
+    if (recLen_ <= 0) {
         eof_ = true;
-    else
-        buf_.resize(qsizetype(recLen_) * qMax(1, recordsPerRead));
+        return;
+    }
+    if (recordsPerRead <= 0)
+        recordsPerRead = kReadBytes / recLen_;
+    // The system copies into a buffer that starts on a cache line markedly faster.
+    constexpr std::uintptr_t kLine = 64;
+    size_ = std::int64_t(recLen_) * qMax(1, recordsPerRead);
+    store_.resize(qsizetype(size_ + kLine));
+    const auto at = reinterpret_cast<std::uintptr_t>(store_.data());
+    buf_ = store_.data() + ((kLine - at % kLine) % kLine);
+}
+
+bool SequentialReader::fill() {
+    if (eof_)
+        return false;
+    const std::int64_t got = file_.read(fileOffset_, buf_, size_);
+    // read() fills the buffer unless the end of the file came first.
+    if (got < size_)
+        eof_ = true;
+    have_ = int(got / recLen_);
+    pos_ = 0;
+    fileOffset_ += std::int64_t(have_) * recLen_;
+    return have_ > 0;
 }
 
 const char* SequentialReader::next() {
-    if (pos_ >= have_) {
-        if (eof_)
-            return nullptr;
-        const std::int64_t got = file_.read(fileOffset_, buf_.data(), buf_.size());
-        // read() fills the buffer unless the end of the file came first.
-        if (got < buf_.size())
-            eof_ = true;
-        have_ = int(got / recLen_);
-        pos_ = 0;
-        fileOffset_ += std::int64_t(have_) * recLen_;
-        if (have_ == 0)
-            return nullptr;
-    }
+    if (pos_ >= have_ && !fill())
+        return nullptr;
     ++number_;
-    return buf_.constData() + qsizetype(pos_++) * recLen_;
+    return buf_ + qsizetype(pos_++) * recLen_;
+}
+
+const char* SequentialReader::nextRun(int& count) {
+    count = 0;
+    if (pos_ >= have_ && !fill())
+        return nullptr;
+    const char* run = buf_ + qsizetype(pos_) * recLen_;
+    count = have_ - pos_;
+    number_ += count;
+    pos_ = have_;
+    return run;
 }
 
 } // namespace tw
