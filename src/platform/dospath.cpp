@@ -137,7 +137,14 @@ QString DosPaths::toNative(const QString& dosPath) const {
         }
     }
 
+    // Mostly the path exists as written: one look at the whole of it then does.
     QString path = root;
+    for (const QString& p : std::as_const(parts))
+        path = join(path, p);
+    if (parts.isEmpty() || entryExists(path))
+        return path;
+
+    path = root;
     bool searching = true; // once a folder is missing, nothing below it can be found
     for (const QString& p : std::as_const(parts)) {
         QString candidate = join(path, p);

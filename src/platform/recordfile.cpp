@@ -60,9 +60,10 @@ void RecordFile::open(const QString& nativePath, const QString& displayName, Mod
     if (fd < 0)
         fail(QStringLiteral("Cannot open"), errno);
 
-    // Opening a folder read-only succeeds on POSIX; it is no record file.
+    // Opening a folder read-only succeeds on POSIX; it is no record file. (Opening one for
+    // writing has already failed.)
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (mode == Mode::ReadOnly && (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))) {
         const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
         ::close(fd);
         fail(QStringLiteral("Cannot open"), err);
