@@ -8,6 +8,7 @@
 #include "platform/host.h"
 #include "platform/ioerror.h"
 #include "platform/regional.h"
+#include "platform/text1252.h"
 #include "settings/settings.h"
 #include "startup/appcontext.h"
 
@@ -128,6 +129,14 @@ void frmLedger::lblPost_Click() {
     }
 
     // Everything is checked before anything is written.
+    // A character the ledger files cannot hold would be stored as "?": two different names
+    // could then share one ledger, and the lookup could find another customer's.
+    if (ansi::decode(ansi::encode(customer)) != customer) {
+        host.message(QStringLiteral("The Customer Name \"%1\" has characters that the ledger "
+                                    "files cannot hold. %2")
+                         .arg(customer.trimmed(), kNothingPosted));
+        return;
+    }
     const QDate today = host.today();
     const auto invoiceDate = regional::readDate(AeDate->text(), today);
     if (!invoiceDate) {

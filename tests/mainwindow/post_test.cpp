@@ -239,6 +239,25 @@ private slots:
         QCOMPARE(t.w->txtLedger->text(), QString());
     }
 
+    // Two names made of characters the files cannot hold would both be stored as "??" and
+    // share one ledger: such a name is refused before anything is written.
+    void nameOutsideTheCodePageRefused() {
+        Window t({"??"});
+        const auto before = t.folder();
+        t.fill(QString::fromUtf8("\u4e2d\u6587"), "1/5/2006", "$10.00");
+        t.post();
+        QCOMPARE(t.fx.host.messages.size(), 1);
+        QVERIFY2(t.fx.host.messages[0].contains("cannot hold"), qPrintable(t.fx.host.messages[0]));
+        QCOMPARE(t.folder(), before);
+        // A name the code page holds, accents included, posts as usual.
+        t.fx.host.messages.clear();
+        t.fill(QString::fromUtf8("Caf\u00e9 Press"), "1/5/2006", "$10.00");
+        t.post();
+        QVERIFY2(t.fx.host.messages.isEmpty(), qPrintable(t.fx.host.messages.join(" | ")));
+        QCOMPARE(readAll(t.ledger("ledger.ndx")).mid(47, 45),
+                 QByteArray("00002Caf\xe9 Press").leftJustified(45));
+    }
+
     void amounts_data() {
         QTest::addColumn<QString>("amount");
         QTest::addColumn<QString>("invAmt");
