@@ -77,8 +77,13 @@ run)
 test)
     install_packages
     configure_and_build "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    cd "$build"
-    QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs" -LE stress
+    (cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs" -LE stress)
+    # The tests that need no display once more, built with AddressSanitizer and
+    # UndefinedBehaviorSanitizer (the whole suite: ./tallywork.sh asan).
+    cmake -S "$here" -B "$build-asan-core" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTW_SANITIZE=ON >/dev/null
+    cmake --build "$build-asan-core" -j "$jobs" --target core_tests
+    (cd "$build-asan-core" && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+        ctest --output-on-failure -j "$jobs" -L "core|fuzzreplay" -LE stress)
     ;;
 asan)
     install_packages
