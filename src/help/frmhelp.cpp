@@ -21,16 +21,6 @@ namespace {
 constexpr int kClientWidthTwips = 4680;
 constexpr int kClientHeightTwips = 5145;
 
-QFont formFont(double pointSize, bool bold) {
-    QFont f;
-    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                   QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(pointSize);
-    f.setBold(bold);
-    return f;
-}
-
 const QString kCrLf = QStringLiteral("\r\n");
 
 } // namespace

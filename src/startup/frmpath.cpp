@@ -68,17 +68,6 @@ const ChooserTexts& textsOf(frmPath::Kind kind) {
     return kind == frmPath::Kind::Est ? kEst : kLedger;
 }
 
-// The forms were drawn in MS Sans Serif; its metric stand-ins follow where it is missing.
-QFont formFont(double pointSize, bool bold) {
-    QFont f;
-    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                   QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(pointSize);
-    f.setBold(bold);
-    return f;
-}
-
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));

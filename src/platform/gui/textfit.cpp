@@ -40,4 +40,14 @@ void shrinkFontToFit(QLabel* label, double minPointSize) {
         label->setFont(font);
 }
 
+QFont formFont(double pointSize, bool bold) {
+    QFont f;
+    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                   QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSizeF(pointSize);
+    f.setBold(bold);
+    return f;
+}
+
 } // namespace tw

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QFont>
+
 class QLabel;
 
 namespace tw {
@@ -8,5 +10,8 @@ namespace tw {
 // label whose text would be cut off at its fixed size gets a smaller point size instead, in
 // quarter points, down to minPointSize. Call it after the label's text and font are set.
 void shrinkFontToFit(QLabel* label, double minPointSize = 6.0);
+
+// The forms were drawn in MS Sans Serif; its metric stand-ins follow where it is missing.
+QFont formFont(double pointSize, bool bold);
 
 } // namespace tw
