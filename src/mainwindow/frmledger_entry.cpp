@@ -151,42 +151,45 @@ void frmLedger::txtDefaultTax_LostFocus() {
 
 // ---- The Enter chain ----
 
-void frmLedger::txtInvoice_KeyPress(int& keyAscii) {
+namespace {
+
+// Enter walks on to the next field (its leave rule runs on the way); the key goes on.
+void enterMovesTo(int keyAscii, QWidget* next) {
     if (keyAscii == kEnter)
-        txtJob->setFocus(Qt::OtherFocusReason);
+        next->setFocus(Qt::OtherFocusReason);
+}
+
+} // namespace
+
+void frmLedger::txtInvoice_KeyPress(int& keyAscii) {
+    enterMovesTo(keyAscii, txtJob);
 }
 
 void frmLedger::txtJob_KeyPress(int& keyAscii) {
-    if (keyAscii == kEnter)
-        txtPO->setFocus(Qt::OtherFocusReason);
+    enterMovesTo(keyAscii, txtPO);
 }
 
 void frmLedger::txtPO_KeyPress(int& keyAscii) {
-    if (keyAscii == kEnter)
-        txtQuan->setFocus(Qt::OtherFocusReason);
+    enterMovesTo(keyAscii, txtQuan);
 }
 
 void frmLedger::txtQuan_KeyPress(int& keyAscii) {
-    if (keyAscii == kEnter)
-        cboProd->setFocus(Qt::OtherFocusReason);
+    enterMovesTo(keyAscii, cboProd);
 }
 
 void frmLedger::cboProd_KeyPress(int& keyAscii) {
-    if (keyAscii == kEnter)
-        txtDesc->setFocus(Qt::OtherFocusReason);
+    enterMovesTo(keyAscii, txtDesc);
 }
 
 void frmLedger::txtDesc_KeyPress(int& keyAscii) {
-    if (keyAscii == kEnter)
-        txtAmt->setFocus(Qt::OtherFocusReason);
+    enterMovesTo(keyAscii, txtAmt);
     // A full box: every key is told, and still goes on to the box (Backspace still deletes).
     if (txtDesc->text().size() == kDescriptionLength)
         ctx_.host->beep();
 }
 
 void frmLedger::txtAmt_KeyPress(int& keyAscii) {
-    if (keyAscii == kEnter)
-        btnPost->setFocus(Qt::OtherFocusReason);
+    enterMovesTo(keyAscii, btnPost);
 }
 
 void frmLedger::txtDefaultTax_KeyPress(int& keyAscii) {

@@ -6,6 +6,8 @@
 #include "startup/frmpath.h"
 #include "startup/frmsplash.h"
 
+#include <utility>
+
 namespace tw {
 
 namespace {
@@ -17,6 +19,21 @@ void bringToFront(QWidget* w) {
     w->show();
     w->raise();
     w->activateWindow();
+}
+
+// Opens a window that exists once at a time; an open one only comes to the front.
+template <class Form, class... Args> Form* openOnce(QPointer<Form>& slot, Args&&... args) {
+    if (slot) {
+        bringToFront(slot);
+        return slot;
+    }
+    auto* w = new Form(std::forward<Args>(args)...);
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    slot = w;
+    w->Form_Load();
+    if (slot) // loading may have closed it
+        bringToFront(slot);
+    return slot;
 }
 
 } // namespace
@@ -59,45 +76,15 @@ frmLedger* Windows::openLedger() {
 }
 
 frmPath* Windows::openPathEst() {
-    if (pathEst_) {
-        bringToFront(pathEst_);
-        return pathEst_;
-    }
-    auto* w = new frmPath(ctx_, frmPath::Kind::Est);
-    w->setAttribute(Qt::WA_DeleteOnClose);
-    pathEst_ = w;
-    w->Form_Load();
-    if (pathEst_)
-        bringToFront(pathEst_);
-    return pathEst_;
+    return openOnce(pathEst_, ctx_, frmPath::Kind::Est);
 }
 
 frmPath* Windows::openPathLedger() {
-    if (pathLedger_) {
-        bringToFront(pathLedger_);
-        return pathLedger_;
-    }
-    auto* w = new frmPath(ctx_, frmPath::Kind::Ledger);
-    w->setAttribute(Qt::WA_DeleteOnClose);
-    pathLedger_ = w;
-    w->Form_Load();
-    if (pathLedger_)
-        bringToFront(pathLedger_);
-    return pathLedger_;
+    return openOnce(pathLedger_, ctx_, frmPath::Kind::Ledger);
 }
 
 frmHelp* Windows::openHelp() {
-    if (help_) {
-        bringToFront(help_);
-        return help_;
-    }
-    auto* w = new frmHelp(ctx_);
-    w->setAttribute(Qt::WA_DeleteOnClose);
-    help_ = w;
-    w->Form_Load();
-    if (help_)
-        bringToFront(help_);
-    return help_;
+    return openOnce(help_, ctx_);
 }
 
 } // namespace tw
