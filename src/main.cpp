@@ -1,6 +1,7 @@
 #include "platform/appinfo.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/widgethost.h"
+#include "platform/log.h"
 #include "startup/appcontext.h"
 #include "startup/windows.h"
 
@@ -10,10 +11,21 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(tw::appTitle());
 
+    // The settings files and the log live beside the executable.
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    tw::LogInstallation log(programFolder);
+
     tw::WidgetHost host;
     tw::WidgetDialogs dialogs;
-    // The settings files live beside the executable.
-    tw::AppContext ctx(QCoreApplication::applicationDirPath(), host, dialogs);
+    tw::AppContext ctx(programFolder, host, dialogs);
+    const auto folderSetting = [&ctx](const QString& name) {
+        return ctx.settings.read(name).value_or(QStringLiteral("(not set)"));
+    };
+    qCInfo(lcStartup).noquote()
+        << QStringLiteral("%1 %2 started; program folder \"%3\", estimating folder \"%4\", "
+                          "ledger folder \"%5\"")
+               .arg(tw::appTitle(), tw::versionText(), programFolder,
+                    folderSetting(tw::settings::kEstLoc), folderSetting(tw::settings::kLedger));
     tw::Windows windows(ctx);
     ctx.windows = &windows;
 
