@@ -1,5 +1,7 @@
 #include "ledger/ledgerrecords.h"
 
+#include "platform/recordfile.h"
+#include "platform/regional.h"
 #include "platform/text1252.h"
 
 namespace tw::ledger {
@@ -105,6 +107,137 @@ std::optional<QByteArray> LedgerEntryRecord::encode() const {
     out += amount->leftJustified(kAmountWidth, ' ');
     out += "\r\n";
     return out;
+}
+
+namespace {
+
+// A field's stored text without the padding blanks on the right.
+QString storedText(QByteArrayView field) {
+    qsizetype n = field.size();
+    while (n > 0 && field[n - 1] == ' ')
+        --n;
+    return ansi::decode(field.first(n));
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+int twoDigitsAt(QByteArrayView f, int at) {
+    return (f[at] - '0') * 10 + (f[at + 1] - '0');
+}
+
+} // namespace
+
+std::optional<QDate> readDateField(QByteArrayView field, DateOrder order) {
+    if (field.size() != 6)
+        return std::nullopt;
+    if (field == QByteArrayView("      "))
+        return QDate();
+    for (char c : field) {
+        if (!isDigit(c))
+            return std::nullopt;
+    }
+    const bool yearFirst = order == DateOrder::YyMmDd;
+    const int y = twoDigitsAt(field, yearFirst ? 0 : 4);
+    const int m = twoDigitsAt(field, yearFirst ? 2 : 0);
+    const int d = twoDigitsAt(field, yearFirst ? 4 : 2);
+    const QDate date(regional::fullYear(y), m, d);
+    if (!date.isValid())
+        return std::nullopt;
+    return date;
+}
+
+std::optional<std::int64_t> readAmountField(QByteArrayView field) {
+    qsizetype b = 0, e = field.size();
+    while (b < e && field[b] == ' ')
+        ++b;
+    while (e > b && field[e - 1] == ' ')
+        --e;
+    const QByteArrayView t = field.sliced(b, e - b);
+    qsizetype i = 0;
+    const bool neg = i < t.size() && t[i] == '-';
+    if (neg)
+        ++i;
+    // The field is 10 characters, so the whole part cannot overflow.
+    std::int64_t whole = 0;
+    int digits = 0;
+    for (; i < t.size() && isDigit(t[i]); ++i, ++digits)
+        whole = whole * 10 + (t[i] - '0');
+    int cents = 0;
+    if (i < t.size() && t[i] == '.') {
+        ++i;
+        int place = 0;
+        for (; i < t.size() && isDigit(t[i]); ++i, ++place, ++digits) {
+            const int v = t[i] - '0';
+            if (place == 0)
+                cents += v * 10;
+            else if (place == 1)
+                cents += v;
+            else if (v != 0) // fractions of a cent are not an amount this ledger holds
+                return std::nullopt;
+        }
+    }
+    if (digits == 0 || i != t.size())
+        return std::nullopt;
+    const std::int64_t value = whole * 100 + cents;
+    return neg ? -value : value;
+}
+
+StoredEntry decodeEntry(QByteArrayView record) {
+    Q_ASSERT(record.size() >= LedgerEntryRecord::kLength);
+    StoredEntry e;
+    e.InvoiceNumber = storedText(record.sliced(0, 8));
+    const QByteArrayView invoiceDate = record.sliced(8, 6);
+    const QByteArrayView dueDate = record.sliced(14, 6);
+    e.InvoiceDateText = storedText(invoiceDate);
+    e.DueDateText = storedText(dueDate);
+    e.JobNumber = storedText(record.sliced(20, 8));
+    e.ProductCode = storedText(record.sliced(28, 2));
+    e.PONumber = storedText(record.sliced(30, 10));
+    e.Description = storedText(record.sliced(40, 76));
+    const QByteArrayView amount = record.sliced(116, LedgerEntryRecord::kAmountWidth);
+    e.AmountText = storedText(amount);
+
+    if (const auto d = readDateField(invoiceDate, DateOrder::YyMmDd))
+        e.InvoiceDate = *d;
+    else
+        e.odd |= StoredEntry::OddInvoiceDate;
+    if (const auto d = readDateField(dueDate, DateOrder::MmDdYy))
+        e.DueDate = *d;
+    else
+        e.odd |= StoredEntry::OddDueDate;
+    if (const auto cents = readAmountField(amount))
+        e.AmountCents = *cents;
+    else
+        e.odd |= StoredEntry::OddAmount;
+    if (record.sliced(126, 2) != QByteArrayView("\r\n"))
+        e.odd |= StoredEntry::OddLineEnd;
+    return e;
+}
+
+LedgerContents readLedger(const RecordFile& file) {
+    // Reads of a few records' worth cost a system call each; one large read a step keeps a
+    // long ledger at the speed of the disk.
+    constexpr std::int64_t kStep = std::int64_t(SequentialReader::kReadBytes) * 8;
+    QByteArray bytes(qsizetype(file.length() + kStep), Qt::Uninitialized);
+    std::int64_t have = 0;
+    for (;;) {
+        if (have + kStep > bytes.size()) // the file grew while it was read
+            bytes.resize(bytes.size() * 2);
+        const std::int64_t got = file.read(have, bytes.data() + have, kStep);
+        have += got;
+        if (got < kStep)
+            break;
+    }
+    bytes.truncate(qsizetype(have));
+    LedgerContents c;
+    const qsizetype whole = bytes.size() - bytes.size() % LedgerEntryRecord::kLength;
+    c.trailing = bytes.sliced(whole);
+    bytes.truncate(whole);
+    bytes.squeeze();
+    c.records = std::move(bytes);
+    return c;
 }
 
 } // namespace tw::ledger

@@ -1,5 +1,6 @@
 #pragma once
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QDate>
 #include <QString>
 #include <QStringView>
@@ -8,6 +9,10 @@
 
 // The byte layouts of the ledger folder. The historical-ledger viewer reads these files, so
 // every width, order and line end below binds byte for byte.
+namespace tw {
+class RecordFile;
+}
+
 namespace tw::ledger {
 
 // Ledger numbers are signed 16-bit in the viewer: an index holds at most this many customers.
@@ -65,5 +70,61 @@ struct LedgerEntryRecord {
     // blank, since each record must stay one line.
     std::optional<QByteArray> encode() const;
 };
+
+// A ledger entry read back from its 128 bytes. Texts are the stored text with the field's
+// padding blanks removed on the right (encoding them again gives the same bytes). A date or
+// an amount that does not read keeps its stored text and is flagged as odd, so that a reader
+// can show what the file holds instead of a guess.
+struct StoredEntry {
+    enum OddField : unsigned {
+        OddInvoiceDate = 1,
+        OddDueDate = 2,
+        OddAmount = 4,
+        OddLineEnd = 8, // the record does not end in CR LF: the file is out of step
+    };
+
+    QString InvoiceNumber;
+    QString InvoiceDateText; // yymmdd as stored
+    QString DueDateText;     // mmddyy as stored
+    QString JobNumber;
+    QString ProductCode;
+    QString PONumber;
+    QString Description;
+    QString AmountText;
+    QDate InvoiceDate;            // invalid when blank or odd
+    QDate DueDate;                // invalid when blank or odd
+    std::int64_t AmountCents = 0; // 0 when odd
+    unsigned odd = 0;             // OddField bits
+
+    bool isOdd(OddField f) const { return (odd & f) != 0; }
+};
+
+// Decodes one record; `record` must hold at least LedgerEntryRecord::kLength bytes.
+StoredEntry decodeEntry(QByteArrayView record);
+
+// A stored date field: nullopt when it does not read; an invalid QDate for 6 blanks. Two-digit
+// years 30-99 are 19xx and 00-29 are 20xx, as dates are typed.
+std::optional<QDate> readDateField(QByteArrayView field, DateOrder order);
+// A stored amount field in exact cents: plain decimal text with an optional "-", blanks around
+// it, at most two decimals (further zeros allowed). nullopt for anything else, a blank field
+// included.
+std::optional<std::int64_t> readAmountField(QByteArrayView field);
+
+// A ledger file's bytes: its whole records, and the bytes of a partial record after them
+// (an interrupted write, or a file that does not hold ledger records).
+struct LedgerContents {
+    QByteArray records;  // size is a multiple of LedgerEntryRecord::kLength
+    QByteArray trailing; // fewer than kLength bytes
+
+    std::int64_t count() const { return records.size() / LedgerEntryRecord::kLength; }
+    QByteArrayView record(std::int64_t i) const {
+        return QByteArrayView(records).sliced(i * LedgerEntryRecord::kLength,
+                                              LedgerEntryRecord::kLength);
+    }
+};
+
+// Reads an open ledger file front to back in large reads, straight into the result. What was
+// appended while it was read is included up to the last read.
+LedgerContents readLedger(const RecordFile& file);
 
 } // namespace tw::ledger

@@ -4,6 +4,8 @@
 #include "platform/dospath.h"
 #include "platform/recordfile.h"
 
+#include <QFileInfo>
+
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -139,9 +141,13 @@ QString LedgerStore::ledgerPath(const QString& numberText) const {
 
 namespace {
 
-void openIn(RecordFile& file, const DosPaths& paths, const QString& folder, const QString& dos) {
+void requireFolder(const QString& folder, const QString& dos) {
     if (folder.isEmpty())
         throw IoError(QStringLiteral("Cannot open %1: the ledger folder is not set.").arg(dos));
+}
+
+void openIn(RecordFile& file, const DosPaths& paths, const QString& folder, const QString& dos) {
+    requireFolder(folder, dos);
     file.open(paths.toNative(dos), dos, RecordFile::Mode::ReadWriteCreate);
 }
 
@@ -226,6 +232,17 @@ std::int64_t LedgerStore::appendEntry(const QString& numberText, const QByteArra
         return target + 1;
     }
     throw IoError(QStringLiteral("Cannot write %1: other programs keep appending to it.").arg(dos));
+}
+
+std::optional<LedgerContents> LedgerStore::readEntries(const QString& numberText) const {
+    const QString dos = ledgerPath(numberText);
+    requireFolder(folder_, dos);
+    const QString native = paths_.toNative(dos);
+    if (!native.isEmpty() && !QFileInfo::exists(native))
+        return std::nullopt;
+    RecordFile file;
+    file.open(native, dos, RecordFile::Mode::ReadOnly);
+    return readLedger(file);
 }
 
 } // namespace tw::ledger

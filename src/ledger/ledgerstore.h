@@ -1,4 +1,5 @@
 #pragma once
+#include "ledger/ledgerrecords.h"
 #include "platform/ioerror.h"
 
 #include <QByteArray>
@@ -60,6 +61,10 @@ public:
     // length under the record's lock; a trailing partial record left by an interrupted write
     // is overwritten. The record is on disk on return.
     std::int64_t appendEntry(const QString& numberText, const QByteArray& record);
+
+    // The whole records and a trailing partial record of that ledger file (see readLedger),
+    // or nullopt when the file does not exist. Nothing is created or locked.
+    std::optional<LedgerContents> readEntries(const QString& numberText) const;
 
 private:
     QString folder_;

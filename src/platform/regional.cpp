@@ -277,6 +277,10 @@ QString shortDate(const QDate& date) {
         .arg(date.year(), 4, 10, QLatin1Char('0'));
 }
 
+int fullYear(int twoDigitYear) {
+    return twoDigitYear + (twoDigitYear >= 30 ? 1900 : 2000);
+}
+
 std::optional<QDate> readDate(QStringView text, const QDate& today) {
     // Split into runs of digits separated by "/" or "-", blanks around them allowed.
     struct Part {
@@ -336,7 +340,7 @@ std::optional<QDate> readDate(QStringView text, const QDate& today) {
         d = parts[1].value;
         const Part& yp = parts[2];
         if (yp.digits <= 2)
-            y = yp.value + (yp.value >= 30 ? 1900 : 2000);
+            y = fullYear(yp.value);
         else if (yp.digits == 4)
             y = yp.value;
         else

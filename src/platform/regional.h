@@ -43,6 +43,9 @@ QString formatMoney(std::int64_t cents);
 // The short date form M/d/yyyy (1/5/2006).
 QString shortDate(const QDate& date);
 
+// A two-digit year as dates are read: 30-99 are 19xx, 00-29 are 20xx.
+int fullYear(int twoDigitYear);
+
 // Reads text as a date. Accepts m/d/yy, m/d/yyyy, m-d-yy, m-d-yyyy, yyyy-m-d and m/d (the
 // year of `today`); surrounding blanks are ignored. Two-digit years 30-99 are 19xx and 00-29
 // 20xx. Impossible dates (2/30/2006) do not read.

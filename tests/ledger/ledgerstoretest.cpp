@@ -1,5 +1,6 @@
 #include "ledger/ledgerstore.h"
 #include "ledger/ledgerrecords.h"
+#include "ledgerfolder.h"
 #include "platform/dospath.h"
 #include "platform/recordfile.h"
 #include "testregistry.h"
@@ -17,30 +18,11 @@
 #include <unistd.h>
 
 using namespace tw::ledger;
+using tw::test::LedgerFolder;
 using tw::test::readAll;
 using tw::test::writeAll;
 
 namespace {
-
-// A program folder whose drive F: maps to a temporary directory holding F:\LEDGER.
-struct LedgerFolder {
-    QTemporaryDir tmp;
-    QString drive;  // native directory of F:
-    QString folder; // native directory of F:\LEDGER
-    tw::DosPaths paths;
-
-    LedgerFolder() : paths(tmp.path() + "/prog") {
-        drive = tmp.path() + "/drive_f";
-        folder = drive + "/LEDGER";
-        QDir().mkpath(folder);
-        QDir().mkpath(tmp.path() + "/prog/dosdevices");
-        QFile::link(drive, tmp.path() + "/prog/dosdevices/f:");
-    }
-    QString file(const QString& name) const { return folder + '/' + name; }
-    LedgerStore store(const QString& dos = QStringLiteral("F:\\LEDGER")) const {
-        return LedgerStore(paths, dos);
-    }
-};
 
 QByteArray indexLine(int n, const QString& name) {
     return LedgerIndexRecord{n, name}.encode();
