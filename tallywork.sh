@@ -55,6 +55,7 @@ prepare_demo() {
     rm -rf "$demo"
     "$build/twgen" demo "$demo"
     cp "$build/tallywork" "$demo/prog/tallywork"
+    cp "$build/tallywork-dbread" "$demo/prog/tallywork-dbread"
     echo "$demo/prog"
 }
 

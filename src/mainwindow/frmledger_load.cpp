@@ -2,6 +2,7 @@
 #include "mainwindow/frmledger.h"
 
 #include "platform/appinfo.h"
+#include "platform/gui/busycursor.h"
 #include "platform/gui/dateentrybox.h"
 #include "platform/host.h"
 #include "platform/ioerror.h"
@@ -94,12 +95,19 @@ void loadDatabaseLists(frmLedger& w, AppContext& ctx) {
         return;
     }
     const QString native = ctx.paths.toNative(*location);
-    const sources::LoadResult customers = sources::loadDatabaseCustomers(native, *location);
+    BusyCursor busy;
+    sources::DatabaseReader reader;
+    reader.setBusyIndicator(&busy);
+    const sources::LoadResult customers = sources::loadDatabaseCustomers(native, *location, reader);
     frmLedger::setListEntries(w.cboCust, customers.entries);
-    if (!customers.ok)
+    if (!customers.ok) {
+        ctx.host->message(customers.failure);
         return;
-    const sources::LoadResult products = sources::loadDatabaseProducts(native, *location);
+    }
+    const sources::LoadResult products = sources::loadDatabaseProducts(native, *location, reader);
     frmLedger::setListEntries(w.cboProd, products.entries);
+    if (!products.ok)
+        ctx.host->message(products.failure);
 }
 
 // Puts the box's text back without anything reacting to it as typing.

@@ -2,24 +2,23 @@
 
 #include "settings/settings.h"
 
+#include "platform/log.h"
+
+#include <QCoreApplication>
 #include <QDataStream>
-#include <QElapsedTimer>
+#include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QTimer>
 
 // mdbtools.h includes glib.h inside extern "C", which C++ rejects: glib comes first.
 #include <glib.h>
 #include <mdbtools.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <csignal>
-#include <fcntl.h>
-#include <functional>
 #include <optional>
-#include <poll.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace tw::sources {
@@ -147,112 +146,12 @@ private:
     unsigned visited_ = 0;
 };
 
+// Marks the reader's answer, so that stray output is not taken for a list.
+constexpr quint32 kResultTag = 0x54574442;
+
 Failure noRows(const char* table, const QString& display) {
     return Failure{QStringLiteral("The table %1 in the database %2 has no rows.")
                        .arg(QLatin1String(table), display)};
-}
-
-std::chrono::milliseconds gTimeLimit{30000};
-
-bool writeAllTo(int fd, const QByteArray& bytes) {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
-}
-
-// libmdb trusts the pages it reads: a damaged database can crash it or send it round a loop
-// of pages for ever. So the reading runs in a child process that hands the list back through
-// a pipe; a crash, or no answer within the time limit, is reported as a damaged database and
-// the program goes on.
-LoadResult readIsolated(const QString& displayName, const std::function<LoadResult()>& read) {
-    LoadResult result;
-    const QString damaged =
-        QStringLiteral("The database %1 is damaged: it could not be read.").arg(displayName);
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0) {
-        result.fail(damaged);
-        return result;
-    }
-    const pid_t pid = ::fork();
-    if (pid < 0) {
-        ::close(fds[0]);
-        ::close(fds[1]);
-        result.fail(damaged);
-        return result;
-    }
-    if (pid == 0) {
-        ::close(fds[0]);
-        // A crash ends the reader at once, whatever handler the program has set up.
-        for (int sig : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
-            ::signal(sig, SIG_DFL);
-        // The library's complaints about damaged pages are no message for the operator.
-        const int devNull = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-        if (devNull >= 0)
-            ::dup2(devNull, STDERR_FILENO);
-        const LoadResult r = read();
-        QByteArray bytes;
-        QDataStream out(&bytes, QIODevice::WriteOnly);
-        out << r.ok << r.failure << r.message << r.entries;
-        ::_exit(writeAllTo(fds[1], bytes) ? 0 : 1);
-    }
-    ::close(fds[1]);
-
-    QByteArray bytes;
-    bool timedOut = false;
-    QElapsedTimer timer;
-    timer.start();
-    for (;;) {
-        const qint64 left = gTimeLimit.count() - timer.elapsed();
-        if (left <= 0) {
-            timedOut = true;
-            break;
-        }
-        pollfd p{fds[0], POLLIN, 0};
-        const int ready = ::poll(&p, 1, int(qMin<qint64>(left, 1000)));
-        if (ready < 0 && errno != EINTR)
-            break;
-        if (ready <= 0)
-            continue;
-        char buf[65536];
-        const ssize_t n = ::read(fds[0], buf, sizeof buf);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        bytes.append(buf, n);
-    }
-    ::close(fds[0]);
-    if (timedOut)
-        ::kill(pid, SIGKILL);
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-
-    if (timedOut) {
-        result.fail(QStringLiteral("The database %1 is damaged: reading it did not end within "
-                                   "%2 seconds.")
-                        .arg(displayName)
-                        .arg(gTimeLimit.count() / 1000));
-        return result;
-    }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        result.fail(damaged);
-        return result;
-    }
-    QDataStream in(bytes);
-    in >> result.ok >> result.failure >> result.message >> result.entries;
-    if (in.status() != QDataStream::Ok) {
-        result = LoadResult();
-        result.fail(damaged);
-    }
-    return result;
 }
 
 LoadResult readCustomers(const QString& nativePath, const QString& displayName) {
@@ -312,10 +211,6 @@ std::optional<LoadResult> notAFile(const QString& nativePath, const QString& dis
 
 } // namespace
 
-void setDatabaseTimeLimit(std::chrono::milliseconds limit) {
-    gTimeLimit = limit;
-}
-
 std::optional<QString> databaseLocation(const settings::SettingsStore& store) {
     auto value = store.read(settings::kDbLoc);
     if (!value || value->isEmpty())
@@ -323,16 +218,122 @@ std::optional<QString> databaseLocation(const settings::SettingsStore& store) {
     return value;
 }
 
-LoadResult loadDatabaseCustomers(const QString& nativePath, const QString& displayName) {
-    if (auto r = notAFile(nativePath, displayName))
-        return *r;
-    return readIsolated(displayName, [&] { return readCustomers(nativePath, displayName); });
+LoadResult readDatabaseTable(DatabaseTable table, const QString& nativePath,
+                             const QString& displayName) {
+    return table == DatabaseTable::Customers ? readCustomers(nativePath, displayName)
+                                             : readProducts(nativePath, displayName);
 }
 
-LoadResult loadDatabaseProducts(const QString& nativePath, const QString& displayName) {
-    if (auto r = notAFile(nativePath, displayName))
-        return *r;
-    return readIsolated(displayName, [&] { return readProducts(nativePath, displayName); });
+QByteArray encodeLoadResult(const LoadResult& result) {
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << kResultTag << result.ok << result.failure << result.message << result.entries;
+    return bytes;
+}
+
+std::optional<LoadResult> decodeLoadResult(const QByteArray& bytes) {
+    QDataStream in(bytes);
+    quint32 tag = 0;
+    LoadResult result;
+    in >> tag >> result.ok >> result.failure >> result.message >> result.entries;
+    if (in.status() != QDataStream::Ok || tag != kResultTag || !in.atEnd())
+        return std::nullopt;
+    return result;
+}
+
+QString databaseReaderProgramName() {
+    return QStringLiteral("tallywork-dbread");
+}
+
+DatabaseReader::DatabaseReader()
+    : program_(QDir(QCoreApplication::applicationDirPath()).filePath(databaseReaderProgramName())) {
+}
+
+LoadResult DatabaseReader::read(DatabaseTable table, const QString& nativePath,
+                                const QString& displayName) const {
+    std::optional<LoadResult> refused = notAFile(nativePath, displayName);
+    LoadResult result = refused ? *refused : runReader(table, nativePath, displayName);
+    if (!result.ok)
+        qCWarning(lcDatabase).noquote() << result.failure;
+    return result;
+}
+
+LoadResult DatabaseReader::runReader(DatabaseTable table, const QString& nativePath,
+                                     const QString& displayName) const {
+    const BusyScope busy(busy_);
+    QProcess reader;
+    // The library's complaints about damaged pages are no message for the operator.
+    reader.setStandardErrorFile(QProcess::nullDevice());
+    reader.setProgram(program_);
+    reader.setArguments({table == DatabaseTable::Customers ? QStringLiteral("customers")
+                                                           : QStringLiteral("products"),
+                         nativePath, displayName});
+
+    // Windows keep painting while the reader runs; what the operator types or clicks waits
+    // until the lists are there.
+    QEventLoop loop;
+    bool timedOut = false;
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        loop.quit();
+    });
+    QObject::connect(&reader, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&reader, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError e) {
+        if (e == QProcess::FailedToStart)
+            loop.quit();
+    });
+    limit.start(limit_);
+    reader.start(QIODevice::ReadOnly);
+    if (reader.state() != QProcess::NotRunning || reader.error() != QProcess::FailedToStart)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+
+    LoadResult result;
+    if (reader.error() == QProcess::FailedToStart) {
+        qCWarning(lcDatabase).noquote()
+            << "reader" << program_ << "not started:" << reader.errorString();
+        result.fail(QStringLiteral("The database %1 could not be read: the reader program %2 "
+                                   "could not be started.")
+                        .arg(displayName, program_));
+        return result;
+    }
+    if (timedOut) {
+        reader.kill();
+        reader.waitForFinished(5000);
+        result.fail(QStringLiteral("The database %1 is damaged: reading it did not end within "
+                                   "%2 seconds.")
+                        .arg(displayName)
+                        .arg(limit_.count() / 1000));
+        return result;
+    }
+    const QString damaged =
+        QStringLiteral("The database %1 is damaged: it could not be read.").arg(displayName);
+    if (reader.exitStatus() != QProcess::NormalExit || reader.exitCode() != 0) {
+        qCWarning(lcDatabase).noquote()
+            << "reader of" << displayName << "ended with"
+            << (reader.exitStatus() == QProcess::NormalExit
+                    ? QStringLiteral("exit code %1").arg(reader.exitCode())
+                    : QStringLiteral("a crash"));
+        result.fail(damaged);
+        return result;
+    }
+    const std::optional<LoadResult> answer = decodeLoadResult(reader.readAllStandardOutput());
+    if (!answer) {
+        result.fail(damaged);
+        return result;
+    }
+    return *answer;
+}
+
+LoadResult loadDatabaseCustomers(const QString& nativePath, const QString& displayName,
+                                 const DatabaseReader& reader) {
+    return reader.read(DatabaseTable::Customers, nativePath, displayName);
+}
+
+LoadResult loadDatabaseProducts(const QString& nativePath, const QString& displayName,
+                                const DatabaseReader& reader) {
+    return reader.read(DatabaseTable::Products, nativePath, displayName);
 }
 
 } // namespace tw::sources

@@ -588,7 +588,8 @@ private slots:
     void damagedDatabase() {
         QTemporaryDir tmp;
         // A reading the library never ends is stopped sooner than the program's 30 seconds.
-        tw::sources::setDatabaseTimeLimit(std::chrono::milliseconds(2000));
+        tw::sources::DatabaseReader reader;
+        reader.setTimeLimit(std::chrono::milliseconds(2000));
 
         // One byte changed is enough: the library crashes on the first two and goes round its
         // pages for ever on the third.
@@ -607,10 +608,10 @@ private slots:
             writeAll(path, b);
             QElapsedTimer t;
             t.start();
-            const auto cr =
-                tw::sources::loadDatabaseCustomers(path, QStringLiteral("F:\\EST\\est.mdb"));
+            const auto cr = tw::sources::loadDatabaseCustomers(
+                path, QStringLiteral("F:\\EST\\est.mdb"), reader);
             const auto pr =
-                tw::sources::loadDatabaseProducts(path, QStringLiteral("F:\\EST\\est.mdb"));
+                tw::sources::loadDatabaseProducts(path, QStringLiteral("F:\\EST\\est.mdb"), reader);
             // What the library makes of the byte depends on memory it never set: the reading
             // may even succeed. Whatever happens, both loaders return, in bounded time.
             QVERIFY2(t.elapsed() < 3 * 2000, c.fixture);
@@ -661,10 +662,11 @@ private slots:
                 QElapsedTimer t;
                 t.start();
                 for (int which = 0; which < 2; ++which) {
-                    const auto r = which == 0 ? tw::sources::loadDatabaseCustomers(
-                                                    path, QStringLiteral("F:\\EST\\est.mdb"))
-                                              : tw::sources::loadDatabaseProducts(
-                                                    path, QStringLiteral("F:\\EST\\est.mdb"));
+                    const auto r = which == 0
+                                       ? tw::sources::loadDatabaseCustomers(
+                                             path, QStringLiteral("F:\\EST\\est.mdb"), reader)
+                                       : tw::sources::loadDatabaseProducts(
+                                             path, QStringLiteral("F:\\EST\\est.mdb"), reader);
                     if (r.ok)
                         ++lists;
                     else {

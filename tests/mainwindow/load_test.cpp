@@ -462,28 +462,38 @@ private slots:
         QTest::addColumn<QString>("fixture");
         QTest::addColumn<QStringList>("customers");
         QTest::addColumn<QStringList>("products");
+        // A failure is shown, naming the database as the operator set it.
+        QTest::addColumn<QString>("message");
         const QStringList est = {"ACME LABELS",      "acme Printing",
                                  "Brightline Media", QStringLiteral("Caf\u00e9 Press"),
                                  "mercury signs",    "Zenith Graphics"};
         const QStringList estProducts = {"7-", "A300-Envelopes #10", "P010-Letterhead", "P105-",
                                          "P200-Business Cards"};
-        QTest::newRow("2000") << "est2000.mdb" << est << estProducts;
-        QTest::newRow("2003") << "est2003.mdb" << est << estProducts;
-        QTest::newRow("2007") << "est2007.accdb" << est << estProducts;
+        QTest::newRow("2000") << "est2000.mdb" << est << estProducts << QString();
+        QTest::newRow("2003") << "est2003.mdb" << est << estProducts << QString();
+        QTest::newRow("2007") << "est2007.accdb" << est << estProducts << QString();
         // A NULL name ends the customers; the products are then not loaded.
-        QTest::newRow("null name") << "nullname.mdb" << QStringList{"Alpha Co"} << QStringList();
+        QTest::newRow("null name")
+            << "nullname.mdb" << QStringList{"Alpha Co"} << QStringList()
+            << "The customer N002 in the database F:\\DB\\nullname.mdb has no name.";
         // An empty CLIENT table fails at its first record: no products either.
-        QTest::newRow("empty client") << "emptyclient.mdb" << QStringList() << QStringList();
+        QTest::newRow("empty client")
+            << "emptyclient.mdb" << QStringList() << QStringList()
+            << "The table CLIENT in the database F:\\DB\\emptyclient.mdb has no rows.";
         QTest::newRow("no PROD") << "noprod.mdb"
                                  << QStringList({"beta Prints", "Delta Copy", "Orion Press"})
-                                 << QStringList();
-        QTest::newRow("not a database") << "ACCESS-FIXTURES.md" << QStringList() << QStringList();
-        QTest::newRow("missing") << "none.mdb" << QStringList() << QStringList();
+                                 << QStringList()
+                                 << "The database F:\\DB\\noprod.mdb has no table PROD.";
+        QTest::newRow("not a database") << "ACCESS-FIXTURES.md" << QStringList() << QStringList()
+                                        << "F:\\DB\\ACCESS-FIXTURES.md is not an Access database.";
+        QTest::newRow("missing") << "none.mdb" << QStringList() << QStringList()
+                                 << "The database F:\\DB\\none.mdb does not exist.";
     }
     void databaseStartUp() {
         QFETCH(QString, fixture);
         QFETCH(QStringList, customers);
         QFETCH(QStringList, products);
+        QFETCH(QString, message);
         Office o;
         o.fx.setSetting(tw::settings::kInterface, "1");
         QDir(o.f).mkpath("DB");
@@ -493,12 +503,14 @@ private slots:
         checkDatabaseMenus(w);
         QCOMPARE(items(w->cboCust), customers);
         QCOMPARE(items(w->cboProd), products);
-        QVERIFY(o.messages().isEmpty());
+        const QStringList shown = message.isEmpty() ? QStringList() : QStringList{message};
+        QCOMPARE(o.messages(), shown);
         QVERIFY(inDateBox(w));
         // The database is not read again by a mode click, only by a refresh.
         w->lblRefresh_Click();
         QCOMPARE(items(w->cboCust), customers);
         QCOMPARE(items(w->cboProd), products);
+        QCOMPARE(o.messages(), shown + shown);
     }
 
     void databaseLocationNotSet() {

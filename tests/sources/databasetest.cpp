@@ -3,9 +3,12 @@
 #include "testregistry.h"
 #include "testsupport.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <chrono>
 
 using namespace tw::sources;
 using tw::test::dataFile;
@@ -18,6 +21,23 @@ LoadResult customers(const QString& fixture) {
 LoadResult products(const QString& fixture) {
     return loadDatabaseProducts(dataFile(fixture), fixture);
 }
+
+// A stand-in for the reader program: a shell script with the given body.
+QString readerScript(const QTemporaryDir& dir, const QByteArray& body) {
+    const QString path = dir.filePath("reader.sh");
+    tw::test::writeAll(path, "#!/bin/sh\n" + body + "\n");
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner);
+    return path;
+}
+
+struct CountingIndicator : tw::BusyIndicator {
+    int begun = 0, ended = 0;
+    void begin() override { ++begun; }
+    void end() override {
+        QCOMPARE(begun, ended + 1);
+        ++ended;
+    }
+};
 
 } // namespace
 
@@ -148,6 +168,85 @@ private slots:
         QVERIFY(!missing.ok);
         QVERIFY(missing.failure.contains("X:\\none.mdb"));
         QVERIFY(!loadDatabaseProducts(QString(), "unmapped").ok);
+    }
+
+    // Whatever stops the reader, the operator is told which database and why.
+    void readerFailuresNameTheFileAndTheReason_data() {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QByteArray>("script"); // empty: the real reader program
+        QTest::addColumn<int>("table");         // 0 customers, 1 products
+        QTest::addColumn<QString>("message");
+        QTest::newRow("table missing") << "noprod.mdb" << QByteArray() << 1
+                                       << "The database F:\\DB\\est.mdb has no table PROD.";
+        QTest::newRow("table without rows")
+            << "emptyclient.mdb" << QByteArray() << 0
+            << "The table CLIENT in the database F:\\DB\\est.mdb has no rows.";
+        QTest::newRow("not a database") << "ACCESS-FIXTURES.md" << QByteArray() << 0
+                                        << "F:\\DB\\est.mdb is not an Access database.";
+        QTest::newRow("reader crashes")
+            << "est2000.mdb" << QByteArray("kill -SEGV $$") << 0
+            << "The database F:\\DB\\est.mdb is damaged: it could not be read.";
+        QTest::newRow("reader fails")
+            << "est2000.mdb" << QByteArray("exit 3") << 1
+            << "The database F:\\DB\\est.mdb is damaged: it could not be read.";
+        QTest::newRow("reader answers nonsense")
+            << "est2000.mdb" << QByteArray("echo Segmentation fault") << 0
+            << "The database F:\\DB\\est.mdb is damaged: it could not be read.";
+        QTest::newRow("reader hangs")
+            << "est2000.mdb" << QByteArray("exec sleep 60") << 1
+            << "The database F:\\DB\\est.mdb is damaged: reading it did not end within 2 seconds.";
+    }
+    void readerFailuresNameTheFileAndTheReason() {
+        QFETCH(QString, fixture);
+        QFETCH(QByteArray, script);
+        QFETCH(int, table);
+        QFETCH(QString, message);
+        QTemporaryDir dir;
+        DatabaseReader reader;
+        reader.setTimeLimit(std::chrono::milliseconds(2000));
+        if (!script.isEmpty())
+            reader.setReaderProgram(readerScript(dir, script));
+        CountingIndicator busy;
+        reader.setBusyIndicator(&busy);
+        QElapsedTimer timer;
+        timer.start();
+        const LoadResult r =
+            reader.read(table == 0 ? DatabaseTable::Customers : DatabaseTable::Products,
+                        dataFile(fixture), "F:\\DB\\est.mdb");
+        QVERIFY(timer.elapsed() < 10000);
+        QVERIFY(!r.ok);
+        QCOMPARE(r.failure, message);
+        QCOMPARE(busy.begun, 1);
+        QCOMPARE(busy.ended, 1);
+    }
+
+    void missingReaderProgramIsNamed() {
+        DatabaseReader reader;
+        reader.setReaderProgram("/nonexistent/tallywork-dbread");
+        const LoadResult r =
+            loadDatabaseCustomers(dataFile("est2000.mdb"), "F:\\DB\\est.mdb", reader);
+        QVERIFY(!r.ok);
+        QCOMPARE(r.failure, QStringLiteral("The database F:\\DB\\est.mdb could not be read: the "
+                                           "reader program /nonexistent/tallywork-dbread could not "
+                                           "be started."));
+    }
+
+    // The answer crosses a pipe: a cut or padded answer is refused, a whole one reads back.
+    void answerRoundTrip() {
+        LoadResult in;
+        in.entries = {QStringLiteral("Caf\u00e9 Press"), "", "7-"};
+        in.fail("why");
+        in.message = "note";
+        const QByteArray bytes = encodeLoadResult(in);
+        const std::optional<LoadResult> out = decodeLoadResult(bytes);
+        QVERIFY(out);
+        QCOMPARE(out->entries, in.entries);
+        QCOMPARE(out->ok, false);
+        QCOMPARE(out->failure, in.failure);
+        QCOMPARE(out->message, in.message);
+        QVERIFY(!decodeLoadResult(bytes.left(bytes.size() - 1)));
+        QVERIFY(!decodeLoadResult(bytes + "x"));
+        QVERIFY(!decodeLoadResult(QByteArray()));
     }
 
     void location() {
