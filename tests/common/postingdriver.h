@@ -3,7 +3,9 @@
 // break the ledger folder: the same calls in the same order as the window's Post.
 #include "ledger/ledgerrecords.h"
 #include "ledger/ledgerstore.h"
+#include "ledger/posting.h"
 #include "platform/dospath.h"
+#include "platform/ioerror.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -61,8 +63,8 @@ inline QByteArray invoiceRecord(const QString& invoice, const QString& descripti
 }
 
 // One posting as the window does it: the customer looked up as leaving the customer box does,
-// a ledger allocated when there is none, then the entry appended. Throws IoError where the
-// window would show its message.
+// then the window's own posting operation (a ledger allocated when there is none, the entry
+// appended). Throws IoError with the operator's message where the window would show it.
 struct Posted {
     int number = 0;
     bool allocated = false; // a new ledger was made for this posting
@@ -72,16 +74,17 @@ struct Posted {
 
 inline Posted postInvoice(tw::ledger::LedgerStore& store, const QString& customer,
                           const QByteArray& record) {
+    tw::ledger::Posting posting;
+    posting.record = record;
+    posting.customer = customer;
+    posting.ledger = store.findCustomer(customer, true);
+    const tw::ledger::PostOutcome out = tw::ledger::post(store, posting);
+    if (!out.posted)
+        throw tw::IoError(out.error);
     Posted p;
-    if (const auto n = store.findCustomer(customer, true)) {
-        p.number = *n;
-    } else {
-        const auto a = store.allocateLedger(customer);
-        p.number = a.number;
-        p.allocated = a.created;
-        p.raced = !a.created;
-    }
-    store.appendEntry(tw::ledger::ledgerNumberText(p.number), record);
+    p.number = out.ledger;
+    p.allocated = out.created;
+    p.raced = !posting.ledger && !out.created;
     return p;
 }
 

@@ -1,0 +1,160 @@
+#include "ledger/posting.h"
+
+#include "ledger/ledgerrecords.h"
+#include "ledger/ledgerstore.h"
+#include "platform/host.h"
+#include "platform/ioerror.h"
+#include "platform/regional.h"
+#include "platform/text1252.h"
+
+namespace tw::ledger {
+
+namespace {
+
+const QString kBlankMessage = QStringLiteral("Warning: Customer, Date or Amount Cannot Be Blank!");
+const QString kNothingPosted = QStringLiteral("Nothing was posted.");
+
+bool isBlank(const QString& text) {
+    return text.trimmed().isEmpty();
+}
+
+// A money box's amount in cents: empty or blank is zero; nullopt when it is no number.
+std::optional<std::int64_t> boxCents(const QString& text) {
+    if (isBlank(text))
+        return 0;
+    return regional::toCents(text);
+}
+
+Prepared refused(const QString& message) {
+    return {std::nullopt, message};
+}
+
+QString notADate(const QString& field, const QString& text) {
+    return QStringLiteral("The %1 \"%2\" is not a date. %3")
+        .arg(field, text.trimmed(), kNothingPosted);
+}
+
+QString notANumber(const QString& field, const QString& text) {
+    return QStringLiteral("The %1 \"%2\" is not a number. %3")
+        .arg(field, text.trimmed(), kNothingPosted);
+}
+
+} // namespace
+
+Posting Posting::toLedger(int ledger, const QByteArray& record, const QString& customer) {
+    Posting p;
+    p.record = record;
+    p.ledger = ledger;
+    p.customer = customer;
+    p.invoice = ansi::decode(record.left(8)).trimmed();
+    return p;
+}
+
+Prepared prepare(const EntryTexts& e) {
+    if (isBlank(e.customer) || isBlank(e.invoiceDate) || isBlank(e.preTax))
+        return refused(kBlankMessage);
+
+    // A character the ledger files cannot hold would be stored as "?": two different names
+    // could then share one ledger, and the lookup could find another customer's.
+    if (ansi::decode(ansi::encode(e.customer)) != e.customer) {
+        return refused(QStringLiteral("The Customer Name \"%1\" has characters that the ledger "
+                                      "files cannot hold. %2")
+                           .arg(e.customer.trimmed(), kNothingPosted));
+    }
+    const auto invoiceDate = regional::readDate(e.invoiceDate, e.today);
+    if (!invoiceDate)
+        return refused(notADate(QStringLiteral("Invoice Date"), e.invoiceDate));
+    QDate dueDate;
+    if (!isBlank(e.dueDate)) {
+        const auto due = regional::readDate(e.dueDate, e.today);
+        if (!due)
+            return refused(notADate(QStringLiteral("Due Date"), e.dueDate));
+        dueDate = *due;
+    }
+
+    // Without the tax switch, a typed invoice amount is the amount (it replaces the pre-tax
+    // amount, and no tax is shown).
+    const bool invoiceAmountOnly = !isBlank(e.invoiceAmount) && !e.taxOn;
+    const QString& preTaxText = invoiceAmountOnly ? e.invoiceAmount : e.preTax;
+    const auto invoiceAmount = boxCents(e.invoiceAmount);
+    if (!invoiceAmount)
+        return refused(notANumber(QStringLiteral("Invoice Amount"), e.invoiceAmount));
+    const auto preTax = boxCents(preTaxText);
+    if (!preTax)
+        return refused(notANumber(QStringLiteral("Pre-Tax Amount"), preTaxText));
+
+    LedgerEntryRecord rec;
+    rec.InvoiceNumber = e.invoice;
+    rec.InvoiceDate = *invoiceDate;
+    rec.DueDate = dueDate;
+    rec.JobNumber = e.job;
+    rec.ProductCode = e.product;
+    rec.PONumber = e.po;
+    rec.Description = e.description;
+    rec.AmountCents = *invoiceAmount != 0 ? *invoiceAmount : *preTax;
+    const auto bytes = rec.encode();
+    if (!bytes) {
+        return refused(QStringLiteral("The amount %1 cannot be stored in the ledger: it keeps "
+                                      "amounts below $10,000,000.00 in at most 10 characters "
+                                      "(such as 9999999.99 or -999999.99). %2")
+                           .arg(regional::formatMoney(rec.AmountCents), kNothingPosted));
+    }
+    std::optional<int> ledger;
+    if (!e.ledgerShown.isEmpty()) {
+        ledger = parseLedgerNumber(e.ledgerShown);
+        if (!ledger) {
+            return refused(
+                QStringLiteral("The Ledger Number \"%1\" is not a ledger number of 5 digits. %2")
+                    .arg(e.ledgerShown, kNothingPosted));
+        }
+    }
+
+    Posting p;
+    p.record = *bytes;
+    p.ledger = ledger;
+    p.customer = e.customer;
+    p.invoice = e.invoice;
+    p.amountCents = rec.AmountCents;
+    return {p, QString()};
+}
+
+PostOutcome post(LedgerStore& store, const Posting& posting, const AfterDurable& after) {
+    PostOutcome out;
+    try {
+        if (posting.ledger) {
+            out.ledger = *posting.ledger;
+        } else {
+            const auto a = store.allocateLedger(posting.customer);
+            out.ledger = a.number;
+            out.created = a.created;
+        }
+        const std::int64_t n = store.appendEntry(ledgerNumberText(out.ledger), posting.record);
+        out.offset = (n - 1) * LedgerEntryRecord::kLength;
+    } catch (const IoError& e) {
+        out.error = QStringLiteral("The invoice was not posted. %1").arg(e.text());
+        if (out.ledger != 0 && !posting.ledger) {
+            out.error += QStringLiteral(" The customer now has ledger %1; posting again adds "
+                                        "the invoice to it.")
+                             .arg(ledgerNumberText(out.ledger));
+        }
+        return out;
+    }
+    out.posted = true;
+    if (after)
+        out.warning = after(posting, out);
+    return out;
+}
+
+PostOutcome postEntry(const EntryTexts& entry, LedgerStore& store, Host& host,
+                      const AfterDurable& after) {
+    (void)host;
+    const Prepared prepared = prepare(entry);
+    if (!prepared.posting) {
+        PostOutcome out;
+        out.error = prepared.refusal;
+        return out;
+    }
+    return post(store, *prepared.posting, after);
+}
+
+} // namespace tw::ledger

@@ -1,0 +1,320 @@
+#include "ledger/posting.h"
+#include "ledger/ledgerrecords.h"
+#include "ledger/ledgerstore.h"
+#include "postingdriver.h"
+#include "testregistry.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QMap>
+#include <QtTest>
+
+using namespace tw::ledger;
+using tw::test::LedgerSandbox;
+using tw::test::readAll;
+using tw::test::writeAll;
+
+namespace {
+
+const QString kBlank = QStringLiteral("Warning: Customer, Date or Amount Cannot Be Blank!");
+
+QByteArray indexOf(const QStringList& names) {
+    QByteArray out;
+    for (int i = 0; i < names.size(); ++i)
+        out += LedgerIndexRecord{i + 1, names[i]}.encode();
+    return out;
+}
+
+// A complete entry for a customer without a ledger; rows change single boxes of it.
+EntryTexts goodEntry() {
+    EntryTexts e;
+    e.customer = QStringLiteral("BRAND NEW");
+    e.invoiceDate = QStringLiteral("1/5/2006");
+    e.preTax = QStringLiteral("$100.00   ");
+    e.today = QDate(2006, 1, 15);
+    return e;
+}
+
+// "box=text" settings over the good entry ("taxOn=1" switches the tax on).
+EntryTexts entryWith(const QStringList& settings) {
+    EntryTexts e = goodEntry();
+    const QMap<QString, QString*> boxes = {{"customer", &e.customer},
+                                           {"invoiceDate", &e.invoiceDate},
+                                           {"dueDate", &e.dueDate},
+                                           {"invoice", &e.invoice},
+                                           {"job", &e.job},
+                                           {"po", &e.po},
+                                           {"product", &e.product},
+                                           {"description", &e.description},
+                                           {"preTax", &e.preTax},
+                                           {"tax", &e.tax},
+                                           {"invoiceAmount", &e.invoiceAmount},
+                                           {"ledgerShown", &e.ledgerShown}};
+    for (const QString& s : settings) {
+        const qsizetype eq = s.indexOf('=');
+        const QString box = s.left(eq), text = s.mid(eq + 1);
+        if (box == "taxOn")
+            e.taxOn = text == "1";
+        else if (boxes.contains(box))
+            *boxes[box] = text;
+        else
+            qFatal("no box %s", qPrintable(box));
+    }
+    return e;
+}
+
+QMap<QString, QByteArray> folderBytes(const LedgerSandbox& box) {
+    QMap<QString, QByteArray> out;
+    const auto names = QDir(box.folder).entryList(QDir::Files | QDir::System);
+    for (const QString& n : names)
+        out[n] = readAll(box.file(n));
+    return out;
+}
+
+} // namespace
+
+class PostingTest : public QObject {
+    Q_OBJECT
+private slots:
+    // Every check runs before anything is written: a refused entry leaves every file of the
+    // ledger folder as it was and allocates nothing.
+    void refused_data() {
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QString>("message");
+        const QString nothing = QStringLiteral(" Nothing was posted.");
+        QTest::newRow("no customer") << QStringList{"customer="} << kBlank;
+        QTest::newRow("blank customer") << QStringList{"customer=   "} << kBlank;
+        QTest::newRow("no invoice date") << QStringList{"invoiceDate="} << kBlank;
+        QTest::newRow("no amount") << QStringList{"preTax="} << kBlank;
+        QTest::newRow("amount left empty") << QStringList{"preTax=          "} << kBlank;
+        QTest::newRow("blank before anything else")
+            << QStringList{"customer=", "invoiceDate=ab/cd"} << kBlank;
+        QTest::newRow("name outside the code page")
+            << QStringList{QString::fromUtf8("customer=\u4e2d\u6587")}
+            << QString::fromUtf8("The Customer Name \"\u4e2d\u6587\" has characters that the "
+                                 "ledger files cannot hold.") +
+                   nothing;
+        QTest::newRow("invoice date") << QStringList{"invoiceDate=ab/cd"}
+                                      << "The Invoice Date \"ab/cd\" is not a date." + nothing;
+        QTest::newRow("impossible invoice date")
+            << QStringList{"invoiceDate=2/30/2006"}
+            << "The Invoice Date \"2/30/2006\" is not a date." + nothing;
+        QTest::newRow("due date") << QStringList{"dueDate= ab/cd"}
+                                  << "The Due Date \"ab/cd\" is not a date." + nothing;
+        QTest::newRow("amount") << QStringList{"preTax=abc       "}
+                                << "The Pre-Tax Amount \"abc\" is not a number." + nothing;
+        QTest::newRow("invoice amount") << QStringList{"invoiceAmount=$x"}
+                                        << "The Invoice Amount \"$x\" is not a number." + nothing;
+        QTest::newRow("ten million")
+            << QStringList{"preTax=$10,000,000.00"}
+            << "The amount $10,000,000.00 cannot be stored in the ledger: it keeps amounts "
+               "below $10,000,000.00 in at most 10 characters (such as 9999999.99 or "
+               "-999999.99)." +
+                   nothing;
+        QTest::newRow("too long") << QStringList{"preTax=-$1,000,000.01"}
+                                  << "The amount -$1,000,000.01 cannot be stored in the ledger: "
+                                     "it keeps amounts below $10,000,000.00 in at most 10 "
+                                     "characters (such as 9999999.99 or -999999.99)." +
+                                         nothing;
+        QTest::newRow("ledger number")
+            << QStringList{"ledgerShown=0001"}
+            << "The Ledger Number \"0001\" is not a ledger number of 5 digits." + nothing;
+    }
+    void refused() {
+        QFETCH(QStringList, boxes);
+        QFETCH(QString, message);
+        const EntryTexts entry = entryWith(boxes);
+        const Prepared p = prepare(entry);
+        QVERIFY(!p.posting);
+        QCOMPARE(p.refusal, message);
+
+        LedgerSandbox box;
+        writeAll(box.indexFile(), indexOf({"ACME"}));
+        writeAll(box.ledgerFile(1), QByteArray(126, 'x') + "\r\n");
+        const auto before = folderBytes(box);
+        LedgerStore store = box.store();
+        tw::test::FakeHost host;
+        const PostOutcome out = postEntry(entry, store, host);
+        QVERIFY(!out.posted);
+        QCOMPARE(out.error, message);
+        QCOMPARE(out.ledger, 0);
+        QCOMPARE(folderBytes(box), before);
+    }
+
+    // What a prepared entry stores, field by field, and where it goes.
+    void prepared_data() {
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QByteArray>("record");
+        QTest::addColumn<int>("ledger"); // 0: a new ledger
+        const QByteArray pad76 = QByteArray(76, ' ');
+        QTest::newRow("plain") << QStringList{}
+                               << QByteArray("        060105      ") + QByteArray(20, ' ') + pad76 +
+                                      "100       \r\n"
+                               << 0;
+        QTest::newRow("every field")
+            << QStringList{"invoice= 4711",    "dueDate=2/4/06",
+                           "job=00004711",     "product=BC-Business cards",
+                           "po=PO-778",        "description=500, cards",
+                           "ledgerShown=00013"}
+            << QByteArray(" 4711   060105020406"
+                          "00004711"
+                          "BC"
+                          "PO-778    ") +
+                   QByteArray("500, cards").leftJustified(76, ' ') + "100       \r\n"
+            << 13;
+        QTest::newRow("texts cut to their fields")
+            << QStringList{"invoice=1234567890", "po=ABCDEFGHIJKL"}
+            << QByteArray("12345678060105      ") + QByteArray(10, ' ') + "ABCDEFGHIJ" + pad76 +
+                   "100       \r\n"
+            << 0;
+        QTest::newRow("exact cents")
+            << QStringList{"preTax=$123,456.78"}
+            << QByteArray("        060105      ") + QByteArray(20, ' ') + pad76 + "123456.78 \r\n"
+            << 0;
+        QTest::newRow("invoice amount alone")
+            << QStringList{"invoiceAmount=$53.00    "}
+            << QByteArray("        060105      ") + QByteArray(20, ' ') + pad76 + "53        \r\n"
+            << 0;
+        QTest::newRow("invoice amount zero")
+            << QStringList{"invoiceAmount=$0.00     "}
+            << QByteArray("        060105      ") + QByteArray(20, ' ') + pad76 + "0         \r\n"
+            << 0;
+        QTest::newRow("with tax") << QStringList{"taxOn=1", "tax=$6.00", "invoiceAmount=$106.00"}
+                                  << QByteArray("        060105      ") + QByteArray(20, ' ') +
+                                         pad76 + "106       \r\n"
+                                  << 0;
+        QTest::newRow("below one")
+            << QStringList{"preTax=0.5"}
+            << QByteArray("        060105      ") + QByteArray(20, ' ') + pad76 + "0.5       \r\n"
+            << 0;
+        QTest::newRow("date of this year")
+            << QStringList{"invoiceDate=12/25"}
+            << QByteArray("        061225      ") + QByteArray(20, ' ') + pad76 + "100       \r\n"
+            << 0;
+    }
+    void prepared() {
+        QFETCH(QStringList, boxes);
+        QFETCH(QByteArray, record);
+        QFETCH(int, ledger);
+        const Prepared p = prepare(entryWith(boxes));
+        QVERIFY2(p.posting, qPrintable(p.refusal));
+        QCOMPARE(p.posting->record.size(), 128);
+        QCOMPARE(p.posting->record, record);
+        QCOMPARE(p.posting->ledger.value_or(0), ledger);
+        QCOMPARE(p.posting->customer, QStringLiteral("BRAND NEW"));
+    }
+
+    void newCustomerThenKnownLedger() {
+        LedgerSandbox box;
+        writeAll(box.indexFile(), indexOf({"A", "B", "C", "D"}));
+        QByteArray five;
+        for (int i = 0; i < 5; ++i)
+            five += QByteArray(126, char('a' + i)) + "\r\n";
+        writeAll(box.ledgerFile(3), five);
+        LedgerStore store = box.store();
+        tw::test::FakeHost host;
+
+        const PostOutcome fresh = postEntry(goodEntry(), store, host);
+        QVERIFY2(fresh.posted, qPrintable(fresh.error));
+        QCOMPARE(fresh.ledger, 5);
+        QVERIFY(fresh.created);
+        QCOMPARE(fresh.offset, 0);
+        QCOMPARE(QFileInfo(box.indexFile()).size(), 235);
+        QCOMPARE(readAll(box.ledgerFile(5)), prepare(goodEntry()).posting->record);
+
+        const PostOutcome known = postEntry(entryWith({"ledgerShown=00003"}), store, host);
+        QVERIFY2(known.posted, qPrintable(known.error));
+        QCOMPARE(known.ledger, 3);
+        QVERIFY(!known.created);
+        QCOMPARE(known.offset, 640);
+        QCOMPARE(readAll(box.ledgerFile(3)).size(), 768);
+        QCOMPARE(QFileInfo(box.indexFile()).size(), 235);
+        QCOMPARE(host.messages, QStringList());
+    }
+
+    // A name the code page holds, accents included, gets its ledger under that name.
+    void accentedNameAllocates() {
+        LedgerSandbox box;
+        writeAll(box.indexFile(), indexOf({"??"}));
+        LedgerStore store = box.store();
+        tw::test::FakeHost host;
+        const PostOutcome out =
+            postEntry(entryWith({QString::fromUtf8("customer=Caf\u00e9 Press")}), store, host);
+        QVERIFY2(out.posted, qPrintable(out.error));
+        QCOMPARE(out.ledger, 2);
+        QCOMPARE(readAll(box.indexFile()).mid(47, 45),
+                 QByteArray("00002Caf\xe9 Press").leftJustified(45));
+    }
+
+    // A ledger allocated before its file could be written is reported, so that the retry
+    // adds the invoice to it instead of allocating a second one.
+    void allocatedThenFailed() {
+        LedgerSandbox box;
+        writeAll(box.indexFile(), indexOf({"A"}));
+        QVERIFY(QFile::link("/dev/full", box.ledgerFile(2)));
+        LedgerStore store = box.store();
+        Posting posting = *prepare(goodEntry()).posting;
+        const PostOutcome failed = post(store, posting);
+        QVERIFY(!failed.posted);
+        QCOMPARE(failed.ledger, 2);
+        QVERIFY(failed.created);
+        QVERIFY2(failed.error.startsWith("The invoice was not posted. ") &&
+                     failed.error.contains("F:\\LEDGER\\led00002.dat") &&
+                     failed.error.endsWith(" The customer now has ledger 00002; posting again "
+                                           "adds the invoice to it."),
+                 qPrintable(failed.error));
+
+        QFile::remove(box.ledgerFile(2));
+        posting.ledger = failed.ledger;
+        const PostOutcome retried = post(store, posting);
+        QVERIFY2(retried.posted, qPrintable(retried.error));
+        QCOMPARE(retried.ledger, 2);
+        QCOMPARE(readAll(box.indexFile()), indexOf({"A", "BRAND NEW"}));
+        QCOMPARE(readAll(box.ledgerFile(2)), posting.record);
+    }
+
+    // A failure before any ledger is known names no ledger.
+    void missingFolderNamesTheIndex() {
+        LedgerSandbox box;
+        tw::ledger::LedgerStore store(box.paths, QStringLiteral("F:\\GONE"));
+        const PostOutcome out = post(store, *prepare(goodEntry()).posting);
+        QVERIFY(!out.posted);
+        QCOMPARE(out.ledger, 0);
+        QVERIFY2(out.error.contains("F:\\GONE\\ledger.ndx") &&
+                     !out.error.contains("now has ledger"),
+                 qPrintable(out.error));
+    }
+
+    // What follows the write sees the record on disk and can only add a warning.
+    void afterDurableRunsOnceOnTheWrittenRecord() {
+        LedgerSandbox box;
+        writeAll(box.indexFile(), indexOf({"A"}));
+        writeAll(box.ledgerFile(1), QByteArray(126, 'x') + "\r\n");
+        LedgerStore store = box.store();
+        const Posting posting = Posting::toLedger(1, prepare(goodEntry()).posting->record, "A");
+        int calls = 0;
+        const PostOutcome out = post(store, posting, [&](const Posting& p, const PostOutcome& o) {
+            ++calls;
+            const QByteArray file = readAll(box.ledgerFile(1));
+            if (o.offset != 128 || file.mid(o.offset) != p.record)
+                return QStringLiteral("record not on disk");
+            return QStringLiteral("journal unwritable");
+        });
+        QVERIFY(out.posted);
+        QCOMPARE(calls, 1);
+        QCOMPARE(out.warning, QStringLiteral("journal unwritable"));
+
+        // Not called for a posting that failed.
+        QVERIFY(QFile::link("/dev/full", box.ledgerFile(2)));
+        const PostOutcome failed = post(store, Posting::toLedger(2, posting.record),
+                                        [&](const Posting&, const PostOutcome&) {
+                                            ++calls;
+                                            return QString();
+                                        });
+        QVERIFY(!failed.posted);
+        QCOMPARE(calls, 1);
+    }
+};
+
+TW_REGISTER_TEST(PostingTest)
+#include "postingtest.moc"
