@@ -1,0 +1,280 @@
+#include "ledger/ledgercheck.h"
+
+#include "ledger/ledgerrecords.h"
+#include "platform/dospath.h"
+#include "platform/ioerror.h"
+#include "platform/recordfile.h"
+#include "platform/text1252.h"
+#include "settings/settings.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QMap>
+#include <QTextStream>
+
+#include <vector>
+
+namespace tw::ledger {
+
+namespace {
+
+constexpr int kIndexLength = LedgerIndexRecord::kLength;
+constexpr int kEntryLength = LedgerEntryRecord::kLength;
+
+// Field offsets of a ledger entry, as the problems name them.
+constexpr int kInvoiceDateAt = 8;
+constexpr int kDueDateAt = 14;
+constexpr int kAmountAt = 116;
+constexpr int kLineEndAt = 126;
+
+bool isDosPath(const QString& path) {
+    return path.size() >= 2 && path[1] == QLatin1Char(':') && path[0].isLetter();
+}
+
+// A file of the folder as the operator named the folder.
+QString displayName(const QString& displayFolder, const QString& fileName) {
+    const QChar sep = isDosPath(displayFolder) || displayFolder.contains(QLatin1Char('\\'))
+                          ? QLatin1Char('\\')
+                          : QLatin1Char('/');
+    QString folder = displayFolder;
+    while (folder.endsWith(sep))
+        folder.chop(1);
+    return folder + sep + fileName;
+}
+
+// "led00012.dat" in any case: the ledger number, else 0.
+int ledgerFileNumber(const QString& name) {
+    if (name.size() != 12 || !name.startsWith(QLatin1String("led"), Qt::CaseInsensitive) ||
+        !name.endsWith(QLatin1String(".dat"), Qt::CaseInsensitive))
+        return 0;
+    return parseLedgerNumber(QStringView(name).mid(3, 5)).value_or(0);
+}
+
+QString quoted(QByteArrayView bytes) {
+    return QLatin1Char('"') + ansi::decode(QByteArray(bytes.data(), bytes.size())) +
+           QLatin1Char('"');
+}
+
+// The last partial record of a file: torn, or whole but for its line end (CR LF or LF).
+QString tailProblem(qsizetype have, int length) {
+    if (have >= length - 2)
+        return QStringLiteral("the last record lacks its line end (%1 of %2 bytes).")
+            .arg(have)
+            .arg(length);
+    return QStringLiteral("the last record is torn (%1 of %2 bytes).").arg(have).arg(length);
+}
+
+class Checker {
+public:
+    Checker(QString nativeFolder, QString displayFolder)
+        : native_(std::move(nativeFolder)), display_(std::move(displayFolder)) {}
+
+    LedgerCheckReport run() {
+        const QFileInfo folder(native_);
+        if (!folder.isDir()) {
+            problem(display_, 0,
+                    folder.exists() ? QStringLiteral("is not a folder.")
+                                    : QStringLiteral("the folder does not exist."));
+            return std::move(report_);
+        }
+        collectFiles();
+        checkIndex();
+        checkLedgerFiles();
+        return std::move(report_);
+    }
+
+private:
+    void problem(const QString& file, std::int64_t offset, const QString& what) {
+        report_.problems.append(LedgerProblem{file, offset, what});
+    }
+
+    // The folder's index and ledger files, matched without regard to case as the DOS
+    // programs that write them do; an exact "ledger.ndx" wins over another spelling.
+    void collectFiles() {
+        const QFileInfoList entries =
+            QDir(native_).entryInfoList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
+        for (const QFileInfo& fi : entries) {
+            const QString name = fi.fileName();
+            if (name.compare(QLatin1String("ledger.ndx"), Qt::CaseInsensitive) == 0) {
+                if (index_.fileName().isEmpty() || name == QLatin1String("ledger.ndx"))
+                    index_ = fi;
+            } else if (const int n = ledgerFileNumber(name)) {
+                ledgers_[n].append(fi);
+            }
+        }
+    }
+
+    // Reads a whole file that must be a plain file; nullopt after reporting why not.
+    std::optional<QByteArray> readWhole(const QFileInfo& fi, const QString& shown,
+                                        int recordLength) {
+        // A FIFO or a device in the folder would block or never end: not read.
+        if (!fi.isFile()) {
+            problem(shown, 0, QStringLiteral("is not a plain file."));
+            return std::nullopt;
+        }
+        try {
+            RecordFile file;
+            file.open(fi.filePath(), shown, RecordFile::Mode::ReadOnly);
+            if (recordLength == kEntryLength) {
+                LedgerContents contents = readLedger(file);
+                return contents.records + contents.trailing;
+            }
+            QByteArray bytes(qsizetype(file.length()), Qt::Uninitialized);
+            bytes.resize(qsizetype(file.read(0, bytes.data(), bytes.size())));
+            return bytes;
+        } catch (const IoError& e) {
+            problem(shown, 0, e.text());
+            return std::nullopt;
+        }
+    }
+
+    void checkIndex() {
+        if (index_.fileName().isEmpty())
+            return; // no customer has a ledger yet; ledger files are reported below
+        const QString shown = displayName(display_, index_.fileName());
+        const std::optional<QByteArray> bytes = readWhole(index_, shown, kIndexLength);
+        if (!bytes)
+            return;
+        const qsizetype whole = bytes->size() / kIndexLength;
+        report_.indexRecords = int(whole);
+        QHash<QByteArrayView, qsizetype> firstOf;
+        firstOf.reserve(whole);
+        for (qsizetype i = 0; i < whole; ++i) {
+            const QByteArrayView rec =
+                QByteArrayView(*bytes).sliced(i * kIndexLength, kIndexLength);
+            const std::int64_t at = std::int64_t(i) * kIndexLength;
+            const int number = int(i + 1);
+            const QByteArrayView numberField = rec.sliced(0, LedgerIndexRecord::kNameOffset);
+            const QByteArrayView name =
+                rec.sliced(LedgerIndexRecord::kNameOffset, LedgerIndexRecord::kNameWidth);
+            if (numberField != QByteArrayView(ledgerNumberText(number).toLatin1())) {
+                problem(shown, at,
+                        QStringLiteral("record %1 holds the number %2.")
+                            .arg(ledgerNumberText(number), quoted(numberField)));
+            }
+            if (rec.sliced(kIndexLength - 2) != QByteArrayView("\r\n"))
+                problem(shown, at,
+                        QStringLiteral("record %1 does not end in CR LF.")
+                            .arg(ledgerNumberText(number)));
+            const auto first = firstOf.constFind(name);
+            if (first == firstOf.cend()) {
+                firstOf.insert(name, i);
+            } else {
+                problem(shown, at,
+                        QStringLiteral("record %1 lists the name %2 again (first as %3).")
+                            .arg(ledgerNumberText(number), quoted(name.trimmed()),
+                                 ledgerNumberText(int(*first + 1))));
+            }
+        }
+        if (const qsizetype rest = bytes->size() % kIndexLength)
+            problem(shown, std::int64_t(whole) * kIndexLength, tailProblem(rest, kIndexLength));
+    }
+
+    void checkLedgerFiles() {
+        const int indexed = report_.indexRecords;
+        // Index records without a file: an allocation whose first entry was never written.
+        for (int n = 1; n <= indexed; ++n) {
+            if (!ledgers_.contains(n)) {
+                problem(
+                    displayName(display_, index_.fileName()), std::int64_t(n - 1) * kIndexLength,
+                    QStringLiteral("ledger %1 has no file led%1.dat.").arg(ledgerNumberText(n)));
+            }
+        }
+        for (auto it = ledgers_.cbegin(); it != ledgers_.cend(); ++it) {
+            const int n = it.key();
+            for (const QFileInfo& fi : it.value()) {
+                const QString shown = displayName(display_, fi.fileName());
+                if (it.value().size() > 1)
+                    problem(shown, 0,
+                            QStringLiteral("one of %1 files for ledger %2.")
+                                .arg(it.value().size())
+                                .arg(ledgerNumberText(n)));
+                if (n > indexed)
+                    problem(
+                        shown, 0,
+                        QStringLiteral("ledger %1 has no index record.").arg(ledgerNumberText(n)));
+                checkLedgerFile(fi, shown);
+            }
+        }
+    }
+
+    void checkLedgerFile(const QFileInfo& fi, const QString& shown) {
+        ++report_.ledgerFiles;
+        const std::optional<QByteArray> bytes = readWhole(fi, shown, kEntryLength);
+        if (!bytes)
+            return;
+        const qsizetype whole = bytes->size() / kEntryLength;
+        report_.entries += whole;
+        for (qsizetype i = 0; i < whole; ++i) {
+            const QByteArrayView rec =
+                QByteArrayView(*bytes).sliced(i * kEntryLength, kEntryLength);
+            const std::int64_t at = std::int64_t(i) * kEntryLength;
+            const QByteArrayView invoiceDate = rec.sliced(kInvoiceDateAt, 6);
+            const QByteArrayView dueDate = rec.sliced(kDueDateAt, 6);
+            const QByteArrayView amount = rec.sliced(kAmountAt, LedgerEntryRecord::kAmountWidth);
+            const auto say = [&](int field, const QString& what) {
+                problem(shown, at + field, QStringLiteral("record %1: %2").arg(i + 1).arg(what));
+            };
+            if (!readDateField(invoiceDate, DateOrder::YyMmDd))
+                say(kInvoiceDateAt,
+                    QStringLiteral("the invoice date %1 does not read.").arg(quoted(invoiceDate)));
+            if (!readDateField(dueDate, DateOrder::MmDdYy))
+                say(kDueDateAt,
+                    QStringLiteral("the due date %1 does not read.").arg(quoted(dueDate)));
+            if (!readAmountField(amount))
+                say(kAmountAt, QStringLiteral("the amount %1 does not read.").arg(quoted(amount)));
+            if (rec.sliced(kLineEndAt) != QByteArrayView("\r\n"))
+                say(kLineEndAt, QStringLiteral("does not end in CR LF."));
+        }
+        if (const qsizetype rest = bytes->size() % kEntryLength)
+            problem(shown, std::int64_t(whole) * kEntryLength, tailProblem(rest, kEntryLength));
+    }
+
+    QString native_, display_;
+    QFileInfo index_;
+    QMap<int, QFileInfoList> ledgers_;
+    LedgerCheckReport report_;
+};
+
+} // namespace
+
+QString LedgerProblem::line() const {
+    return QStringLiteral("%1 offset %2: %3").arg(file).arg(offset).arg(what);
+}
+
+LedgerCheckReport checkLedgerFolder(const QString& nativeFolder, const QString& displayFolder) {
+    return Checker(nativeFolder, displayFolder).run();
+}
+
+int runLedgerCheck(const QString& folderArgument, const DosPaths& paths, QTextStream& out) {
+    QString display = folderArgument;
+    if (display.isEmpty()) {
+        const settings::SettingsStore store(paths.programFolder());
+        display = store.read(settings::kLedger).value_or(QString());
+        if (display.isEmpty()) {
+            out << "The ledger folder is not set: " << store.pathOf(settings::kLedger)
+                << " is missing or empty.\n";
+            return 1;
+        }
+    }
+    const QString native = isDosPath(display) ? paths.toNative(display) : display;
+    if (native.isEmpty()) {
+        out << display << ": the drive " << display.left(2) << " is not mapped.\n";
+        return 1;
+    }
+    const LedgerCheckReport report = checkLedgerFolder(native, display);
+    for (const LedgerProblem& p : report.problems)
+        out << p.line() << '\n';
+    out << display << ": " << report.indexRecords << " index records, " << report.ledgerFiles
+        << " ledger files, " << report.entries << " entries: ";
+    if (report.sound())
+        out << "sound.\n";
+    else
+        out << report.problems.size() << (report.problems.size() == 1 ? " problem" : " problems")
+            << " found.\n";
+    out.flush();
+    return report.sound() ? 0 : 1;
+}
+
+} // namespace tw::ledger
