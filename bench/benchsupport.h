@@ -26,6 +26,7 @@ namespace tw::bench {
 //   drive_f/LUMO  QLCUST naming \LUMO\DATA\, whose CUSTOMER.FIL holds the customers
 //   drive_f/EMPTY QLCUST, an empty QUILLBAR.CLI, a product.dat listing nothing
 //   drive_f/LEDGER ledger.ndx, led00001.dat (10,000 entries), led00002.dat (10 entries)
+//   drive_f/CHECK  ledger.ndx (32,767 customers), led00001.dat to led01000.dat (100 entries)
 struct Data {
     QString root;
     QString prog;

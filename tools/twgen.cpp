@@ -8,6 +8,8 @@
 //   twgen wip <folder> <count>           Wip.Dat (256-byte) and Wip2.Dat (512-byte)
 //   twgen index <file> <count>           ledger.ndx, 47-byte index records
 //   twgen ledger <file> <count>          a ledger file of 128-byte entries
+//   twgen ledgers <folder> <customers> <files> <entries>
+//                                        ledger.ndx and led00001.dat... of that many entries
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -263,9 +265,17 @@ int main(int argc, char** argv) {
             writeFile(argv[2], indexRecords(countArg(argv[3]), true));
         } else if (argc == 4 && cmd == "ledger") {
             writeFile(argv[2], ledgerRecords(countArg(argv[3])));
+        } else if (argc == 6 && cmd == "ledgers") {
+            const fs::path folder = argv[2];
+            fs::create_directories(folder);
+            writeFile(folder / "ledger.ndx", indexRecords(countArg(argv[3]), true));
+            const std::string entries = ledgerRecords(countArg(argv[5]));
+            for (long n = 1, files = countArg(argv[4]); n <= files; ++n)
+                writeFile(folder / std::string("led").append(zeroFill(n, 5)).append(".dat"),
+                          entries);
         } else {
             std::cerr << "usage: twgen demo <folder> | export|custfile|products|wip|index|ledger "
-                         "<path> <count>\n";
+                         "<path> <count> | ledgers <folder> <customers> <files> <entries>\n";
             return 2;
         }
     } catch (const std::exception& e) {
