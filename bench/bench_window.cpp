@@ -8,7 +8,7 @@
 #include "sources/customerfiles.h"
 #include "sources/interfacefile.h"
 #include "sources/productfile.h"
-#include "startup/appcontext.h"
+#include "app/appcontext.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

@@ -5,7 +5,7 @@
 //   tw_bench --rss <program folder>    (used by the table: start the window, print its size)
 #include "benchsupport.h"
 #include "mainwindow/frmledger.h"
-#include "startup/appcontext.h"
+#include "app/appcontext.h"
 
 #include <QApplication>
 #include <QComboBox>

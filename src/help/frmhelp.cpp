@@ -3,7 +3,7 @@
 #include "platform/gui/dialogs.h"
 #include "platform/gui/geometry.h"
 #include "platform/gui/textfit.h"
-#include "startup/appcontext.h"
+#include "app/appcontext.h"
 
 #include <QGuiApplication>
 #include <QLabel>

@@ -1,13 +1,12 @@
 #include "mainwindow/frmledger.h"
 
+#include "app/appcontext.h"
 #include "platform/gui/dateentrybox.h"
 #include "platform/gui/descriptionbox.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/geometry.h"
 #include "platform/gui/panelbutton.h"
 #include "settings/settings.h"
-#include "startup/appcontext.h"
-#include "startup/windows.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -454,29 +453,25 @@ void frmLedger::selectMode(bool database) {
 
 void frmLedger::mnuDefaultTax_Click() {
     if (const auto value = ctx_.settings.read(settings::kDefTax)) {
-        gTax = *value;
-        ctx_.gTax = gTax;
+        ctx_.gTax = *value;
         return;
     }
+    // Unreadable: the file is restored; the shared value keeps its own.
     ctx_.settings.write(settings::kDefTax, QStringLiteral("0"));
-    gTax = QStringLiteral("0");
 }
 
 void frmLedger::mnuLedgerPath_Click() {
     // The field being left runs its leaving checks before the chooser takes over.
     txtAmt->setFocus(Qt::OtherFocusReason);
-    if (ctx_.windows)
-        ctx_.windows->openPathLedger();
+    emit ledgerChooserWanted();
 }
 
 void frmLedger::mnuEstPath_Click() {
-    if (ctx_.windows)
-        ctx_.windows->openPathEst();
+    emit estChooserWanted();
 }
 
 void frmLedger::mnuHelp_Click() {
-    if (ctx_.windows)
-        ctx_.windows->openHelp();
+    emit helpWanted();
 }
 
 void frmLedger::mnuDbPath_Click() {

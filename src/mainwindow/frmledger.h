@@ -37,10 +37,10 @@ public:
     // lists. Called once by the start-up decision after construction.
     void Form_Load();
 
-    // Folders and default tax as this window knows them.
+    // The folders this window works with, read when it loads (the estimating folder again at
+    // Refresh). The default tax is the shared one (AppContext::gTax) and the box.
     QString gA;
     QString gLedger;
-    QString gTax;
 
     // ---- Controls (object names equal the member names) ----
     QLabel* Label13 = nullptr;
@@ -156,6 +156,12 @@ public:
     // frmledger_job.cpp
     void txtSearch_KeyPress(int& keyAscii);
     void txtSearch_LostFocus();
+
+signals:
+    // The menu asks for another window; the window registry answers.
+    void ledgerChooserWanted();
+    void estChooserWanted();
+    void helpWanted();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,5 +1,6 @@
 // Entry fields, amounts and tax, and the two option check boxes. The rules live in the core
 // (entry/); the handlers read the boxes, apply a rule and write the result back.
+#include "app/appcontext.h"
 #include "entry/amounts.h"
 #include "entry/entryfields.h"
 #include "mainwindow/frmledger.h"
@@ -9,7 +10,6 @@
 #include "platform/host.h"
 #include "platform/regional.h"
 #include "settings/settings.h"
-#include "startup/appcontext.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -145,8 +145,7 @@ void frmLedger::txtDefaultTax_LostFocus() {
             Check2->setChecked(true);
     }
     // No file is held open between events, so there is nothing to close first.
-    gTax = txtDefaultTax->text();
-    ctx_.settings.write(settings::kDefTax, gTax);
+    ctx_.settings.write(settings::kDefTax, txtDefaultTax->text());
 }
 
 // ---- The Enter chain ----

@@ -1,5 +1,6 @@
 // Job lookup: a job number typed into the search box fills the entry from the estimating
 // system's work-in-progress files and selects the customer's ledger.
+#include "app/appcontext.h"
 #include "entry/entryfields.h"
 #include "entry/wipfiles.h"
 #include "mainwindow/frmledger.h"
@@ -7,7 +8,6 @@
 #include "platform/gui/descriptionbox.h"
 #include "platform/host.h"
 #include "platform/ioerror.h"
-#include "startup/appcontext.h"
 
 #include <QCheckBox>
 #include <QComboBox>

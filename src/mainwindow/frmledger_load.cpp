@@ -1,6 +1,7 @@
 // Start-up and Refresh of the main window: the options, the folders and the two lists.
 #include "mainwindow/frmledger.h"
 
+#include "app/appcontext.h"
 #include "platform/appinfo.h"
 #include "platform/gui/busycursor.h"
 #include "platform/gui/dateentrybox.h"
@@ -12,7 +13,6 @@
 #include "sources/database.h"
 #include "sources/interfacefile.h"
 #include "sources/productfile.h"
-#include "startup/appcontext.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,5 +1,6 @@
 // The customer lookup, Clear and Post. The formats and the file work live in the core
 // (ledger/); the handlers read the boxes, call the core and write back.
+#include "app/appcontext.h"
 #include "ledger/ledgerrecords.h"
 #include "ledger/ledgerstore.h"
 #include "ledger/posting.h"
@@ -9,7 +10,6 @@
 #include "platform/host.h"
 #include "platform/ioerror.h"
 #include "settings/settings.h"
-#include "startup/appcontext.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -90,7 +90,6 @@ void frmLedger::lblClear_Click() {
     // A "\DefTax.Dat" that went missing while the program ran leaves the rate in use as it is.
     const QString tax = ctx_.settings.read(settings::kDefTax).value_or(ctx_.gTax);
     txtDefaultTax->setText(tax);
-    gTax = tax;
     ctx_.gTax = tax;
 
     lblNew->hide();

@@ -3,7 +3,7 @@
 #include "platform/gui/geometry.h"
 #include "platform/gui/textfit.h"
 #include "platform/host.h"
-#include "startup/appcontext.h"
+#include "app/appcontext.h"
 
 #include <QApplication>
 #include <QComboBox>

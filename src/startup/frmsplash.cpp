@@ -1,10 +1,9 @@
 #include "startup/frmsplash.h"
 
+#include "app/appcontext.h"
 #include "platform/appinfo.h"
 #include "platform/gui/geometry.h"
 #include "platform/gui/textfit.h"
-#include "startup/appcontext.h"
-#include "startup/windows.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -152,17 +151,14 @@ void frmSplash::Timer1_Timer() {
             gLedger = *led;
     }
 
-    Windows* windows = ctx_.windows;
-    if (!windows)
-        return;
     if (gA.isEmpty()) {
         // Both choosers, the estimating one last so that it lies on top.
-        windows->openPathLedger();
-        windows->openPathEst();
+        emit ledgerChooserWanted();
+        emit estChooserWanted();
     } else if (!gLedger.isEmpty()) {
-        windows->openLedger();
+        emit mainWindowWanted();
     } else {
-        windows->openPathLedger();
+        emit ledgerChooserWanted();
     }
 }
 

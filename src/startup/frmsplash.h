@@ -34,6 +34,12 @@ public:
     // The background picture, 600 x 407 pixels, drawn by the program itself.
     static QPixmap splashPicture();
 
+signals:
+    // The start-up decision asks for what opens next; the window registry answers.
+    void mainWindowWanted();
+    void ledgerChooserWanted();
+    void estChooserWanted();
+
 public slots:
     // Ends the splash and opens what follows: the main window when both folders are known,
     // otherwise the folder chooser(s) for the missing folder(s).

@@ -31,7 +31,6 @@ AppFixture::AppFixture() {
     QDir().mkpath(programFolder + QStringLiteral("/dosdevices"));
     ctx = std::make_unique<tw::AppContext>(programFolder, host, dialogs);
     windows = std::make_unique<tw::Windows>(*ctx);
-    ctx->windows = windows.get();
 }
 
 AppFixture::~AppFixture() {

@@ -1,7 +1,7 @@
 #pragma once
 #include "platform/gui/dialogs.h"
-#include "startup/appcontext.h"
-#include "startup/windows.h"
+#include "app/appcontext.h"
+#include "app/windows.h"
 #include "testsupport.h"
 
 #include <QList>

@@ -47,6 +47,7 @@ struct Shown {
     frmLedger window{*fx.ctx};
     frmLedger* w = &window;
     Shown() {
+        fx.windows->answerRequestsOf(w);
         w->show();
         w->activateWindow();
         if (!QTest::qWaitForWindowActive(w))
@@ -407,14 +408,12 @@ void ModeMenuTest::defaultTaxEntryRereadsTheFile() {
     s.fx.ctx->gTax = QStringLiteral("5");
     s.w->txtDefaultTax->setText(QStringLiteral("6"));
     s.w->mnuDefaultTax_Click();
-    QCOMPARE(s.w->gTax, QStringLiteral("7.25"));
     QCOMPARE(s.fx.ctx->gTax, QStringLiteral("7.25"));
     QCOMPARE(s.w->txtDefaultTax->text(), QStringLiteral("6")); // the box is not changed
 
     // Unreadable: the file is restored to 0; the shared value keeps its own.
     QVERIFY(QFile::remove(s.fx.programFile(tw::settings::kDefTax)));
     s.w->mnuDefaultTax_Click();
-    QCOMPARE(s.w->gTax, QStringLiteral("0"));
     QCOMPARE(s.fx.ctx->gTax, QStringLiteral("7.25"));
     QCOMPARE(readAll(s.fx.programFile(tw::settings::kDefTax)), QByteArray("0\r\n"));
     QVERIFY(s.fx.host.messages.isEmpty());

@@ -8,8 +8,9 @@ class frmLedger;
 class frmPath;
 class frmHelp;
 
-// Creates the program's windows on demand. Every window but the main one exists once at a
-// time: opening it again only brings it to the front.
+// The composition root's window registry: creates the program's windows on demand and answers
+// their requests for one another, so that no window includes another. Every window but the
+// main one exists once at a time: opening it again only brings it to the front.
 class Windows {
 public:
     explicit Windows(AppContext& ctx);
@@ -19,6 +20,9 @@ public:
     frmPath* openPathEst();    // estimating folder chooser
     frmPath* openPathLedger(); // ledger folder chooser
     frmHelp* openHelp();
+    // Opens what a main window asks for from its menu (done by openLedger; public for a main
+    // window made elsewhere).
+    void answerRequestsOf(frmLedger* w);
 
     // The open windows (null when closed). Defined out of line so that callers need only the
     // declarations above.

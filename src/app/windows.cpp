@@ -1,8 +1,8 @@
-#include "startup/windows.h"
+#include "app/windows.h"
 
+#include "app/appcontext.h"
 #include "help/frmhelp.h"
 #include "mainwindow/frmledger.h"
-#include "startup/appcontext.h"
 #include "startup/frmpath.h"
 #include "startup/frmsplash.h"
 
@@ -63,6 +63,10 @@ frmSplash* Windows::showSplash() {
     }
     splash_ = new frmSplash(ctx_);
     splash_->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(splash_, &frmSplash::mainWindowWanted, splash_, [this] { openLedger(); });
+    QObject::connect(splash_, &frmSplash::ledgerChooserWanted, splash_,
+                     [this] { openPathLedger(); });
+    QObject::connect(splash_, &frmSplash::estChooserWanted, splash_, [this] { openPathEst(); });
     splash_->Form_Load();
     return splash_;
 }
@@ -70,9 +74,16 @@ frmSplash* Windows::showSplash() {
 frmLedger* Windows::openLedger() {
     auto* w = new frmLedger(ctx_);
     w->setAttribute(Qt::WA_DeleteOnClose);
+    answerRequestsOf(w);
     ledger_ = w;
     w->Form_Load();
     return ledger_; // null when loading ended with the window closed
+}
+
+void Windows::answerRequestsOf(frmLedger* w) {
+    QObject::connect(w, &frmLedger::ledgerChooserWanted, w, [this] { openPathLedger(); });
+    QObject::connect(w, &frmLedger::estChooserWanted, w, [this] { openPathEst(); });
+    QObject::connect(w, &frmLedger::helpWanted, w, [this] { openHelp(); });
 }
 
 frmPath* Windows::openPathEst() {

@@ -1,9 +1,9 @@
+#include "app/appcontext.h"
+#include "app/windows.h"
 #include "platform/appinfo.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/widgethost.h"
 #include "platform/log.h"
-#include "startup/appcontext.h"
-#include "startup/windows.h"
 
 #include <QApplication>
 
@@ -27,7 +27,6 @@ int main(int argc, char** argv) {
                .arg(tw::appTitle(), tw::versionText(), programFolder,
                     folderSetting(tw::settings::kEstLoc), folderSetting(tw::settings::kLedger));
     tw::Windows windows(ctx);
-    ctx.windows = &windows;
 
     windows.showSplash();
     // The program ends when its last window has closed.

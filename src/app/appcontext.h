@@ -7,10 +7,10 @@
 namespace tw {
 class Host;
 class Dialogs;
-class Windows;
 
 // What every window of one run shares: the program folder and its settings, the drive map,
-// the injectable host and dialogs, the window registry, and the shared default tax.
+// the injectable host and dialogs, and the shared default tax. Windows never reach one another
+// through it: a window asks for another with a signal that the window registry answers.
 struct AppContext {
     AppContext(const QString& programFolder, Host& host, Dialogs& dialogs)
         : programFolder(programFolder), paths(programFolder), host(&host), dialogs(&dialogs),
@@ -21,9 +21,8 @@ struct AppContext {
     Host* host;
     Dialogs* dialogs;
     settings::SettingsStore settings;
-    Windows* windows = nullptr;
-    // The shared default tax: read by the splash window, taken by the main window when it
-    // opens, written back by the main window's default tax entry and by Clear.
+    // The shared default tax, its one owner: read by the splash window, taken by the main
+    // window when it opens, written back by the main window's default tax entry and by Clear.
     QString gTax;
 };
 
