@@ -1,4 +1,5 @@
 #include "app/appcontext.h"
+#include "app/commandline.h"
 #include "app/windows.h"
 #include "platform/appinfo.h"
 #include "platform/gui/dialogs.h"
@@ -6,8 +7,21 @@
 #include "platform/log.h"
 
 #include <QApplication>
+#include <QTextStream>
 
 int main(int argc, char** argv) {
+    {
+        // The command line is answered before any window system is touched, so that --version
+        // and the tasks run where there is no display.
+        QCoreApplication console(argc, argv);
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        const auto exitCode = tw::programCommandLine(QCoreApplication::applicationDirPath())
+                                  .run(QCoreApplication::arguments(), out, err);
+        if (exitCode)
+            return *exitCode;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(tw::appTitle());
 

@@ -1,0 +1,122 @@
+#include "app/commandline.h"
+#include "testregistry.h"
+
+#include <QProcess>
+#include <QTextStream>
+#include <QtTest>
+
+using tw::CommandLine;
+
+namespace {
+
+// A command line with one task that takes a folder and one that takes nothing; each reports
+// what it received and returns an exit code of its own.
+CommandLine withTasks() {
+    CommandLine line;
+    line.addTask(QCommandLineOption(QStringLiteral("check-ledger")), QStringLiteral("[folder]"),
+                 [](const QStringList& args, QTextStream& out, QTextStream&) {
+                     out << "checked " << args.join(QLatin1Char('|')) << '\n';
+                     return args.isEmpty() ? 0 : 1;
+                 });
+    line.addTask(QCommandLineOption(QStringLiteral("sweep")), QString(),
+                 [](const QStringList&, QTextStream&, QTextStream& err) {
+                     err << "swept\n";
+                     return 7;
+                 });
+    return line;
+}
+
+} // namespace
+
+class CommandLineTest : public QObject {
+    Q_OBJECT
+private slots:
+    void answers_data() {
+        QTest::addColumn<QStringList>("args"); // after the program's name
+        QTest::addColumn<int>("exitCode");     // -1: the windows open
+        QTest::addColumn<QString>("out");      // contained in standard output
+        QTest::addColumn<QString>("err");      // contained in standard error
+
+        QTest::newRow("no option") << QStringList() << -1 << ""
+                                   << "";
+        QTest::newRow("version") << QStringList{"--version"} << 0 << "Tallywork 1.0.0\n"
+                                 << "";
+        QTest::newRow("version short") << QStringList{"-v"} << 0 << "Tallywork 1.0.0"
+                                       << "";
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "--check-ledger [folder]"
+                              << "";
+        QTest::newRow("help lists a task") << QStringList{"-h"} << 0 << "--sweep"
+                                           << "";
+        QTest::newRow("unknown option") << QStringList{"--bogus"} << 2 << ""
+                                        << "Unknown option 'bogus'";
+        QTest::newRow("unknown after a known one") << QStringList{"--version", "--bogus"} << 2 << ""
+                                                   << "bogus";
+        QTest::newRow("stray argument") << QStringList{"F:\\LEDGER"} << 2 << ""
+                                        << "Unexpected argument 'F:\\LEDGER'";
+        QTest::newRow("window system option") << QStringList{"-platform", "offscreen"} << -1 << ""
+                                              << "";
+        QTest::newRow("task without folder") << QStringList{"--check-ledger"} << 0 << "checked \n"
+                                             << "";
+        QTest::newRow("task with folder")
+            << QStringList{"--check-ledger", "F:\\LEDGER"} << 1 << "checked F:\\LEDGER\n"
+            << "";
+        QTest::newRow("task code passed on") << QStringList{"--sweep"} << 7 << ""
+                                             << "swept";
+        QTest::newRow("task taking nothing given something")
+            << QStringList{"--sweep", "x"} << 2 << ""
+            << "Unexpected argument 'x'";
+        QTest::newRow("two tasks") << QStringList{"--sweep", "--check-ledger"} << 2 << ""
+                                   << "cannot be given together";
+    }
+
+    void answers() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QString outText;
+        QString errText;
+        QTextStream outStream(&outText);
+        QTextStream errStream(&errText);
+        const auto code =
+            withTasks().run(QStringList{QStringLiteral("tallywork")} + args, outStream, errStream);
+        QCOMPARE(code.value_or(-1), exitCode);
+        QVERIFY2(outText.contains(out), qPrintable(outText));
+        QVERIFY2(errText.contains(err), qPrintable(errText));
+        // A refused command line says nothing on standard output; a window run says nothing.
+        if (exitCode == 2 || exitCode == -1)
+            QVERIFY2(outText.isEmpty(), qPrintable(outText));
+        if (exitCode != 2 && args != QStringList{"--sweep"})
+            QVERIFY2(errText.isEmpty(), qPrintable(errText));
+    }
+
+    // The built program answers without a display and never opens a window for these.
+    void programAnswersWithoutDisplay_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("out");
+        QTest::newRow("version") << QStringList{"--version"} << 0
+                                 << QByteArray("Tallywork 1.0.0\n");
+        QTest::newRow("bogus") << QStringList{"--bogus"} << 2 << QByteArray();
+    }
+
+    void programAnswersWithoutDisplay() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, out);
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM")); // a window would need the xcb display
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(TW_PROGRAM_PATH), args);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), exitCode);
+        QCOMPARE(p.readAllStandardOutput(), out);
+    }
+};
+TW_REGISTER_TEST(CommandLineTest)
+
+#include "commandlinetest.moc"
