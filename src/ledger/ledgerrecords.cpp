@@ -28,6 +28,17 @@ QByteArray lineField(QStringView text, int width) {
     return out;
 }
 
+// A text fitted to a ledger entry field. Every control character becomes a blank: besides
+// line breaks, DOS readers stop at 0x1A and a TAB or NUL shifts the viewer's columns.
+QByteArray entryField(QStringView text, int width) {
+    QByteArray out = ansi::field(text, width);
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = ' ';
+    }
+    return out;
+}
+
 // Ten million and more is beyond what the viewer's amounts hold, even where the text would fit.
 constexpr std::uint64_t kAmountLimitCents = 1000000000;
 
@@ -97,13 +108,13 @@ std::optional<QByteArray> LedgerEntryRecord::encode() const {
         return std::nullopt;
     QByteArray out;
     out.reserve(kLength);
-    out += lineField(InvoiceNumber, 8);
+    out += entryField(InvoiceNumber, 8);
     out += dateField(InvoiceDate, DateOrder::YyMmDd);
     out += dateField(DueDate, DateOrder::MmDdYy);
-    out += lineField(JobNumber, 8);
-    out += lineField(ProductCode, 2);
-    out += lineField(PONumber, 10);
-    out += lineField(Description, 76);
+    out += entryField(JobNumber, 8);
+    out += entryField(ProductCode, 2);
+    out += entryField(PONumber, 10);
+    out += entryField(Description, 76);
     out += amount->leftJustified(kAmountWidth, ' ');
     out += "\r\n";
     return out;

@@ -66,8 +66,8 @@ struct LedgerEntryRecord {
     std::int64_t AmountCents = 0;
 
     // The 128 bytes, or nullopt when the amount does not fit its field. Texts are stored as
-    // they stand (no trimming), fitted to their widths; a line break in a text becomes a
-    // blank, since each record must stay one line.
+    // they stand (no trimming), fitted to their widths; a control character (a line break,
+    // TAB, NUL, 0x1A, DEL) becomes a blank, since each record must stay one clean line.
     std::optional<QByteArray> encode() const;
 };
 

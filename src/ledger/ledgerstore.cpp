@@ -6,6 +6,8 @@
 
 #include <QFileInfo>
 
+#include <QFileInfo>
+
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -199,6 +201,16 @@ LedgerStore::Allocation LedgerStore::allocateLedger(QStringView name,
                                  .arg(kMaxLedgerNumber));
     }
     const int number = int(next);
+    // The index and the ledger files disagree: the file of the next number belongs to a
+    // customer the index lost. A new customer must never be added to another's ledger.
+    const QString orphan = ledgerPath(ledgerNumberText(number));
+    if (const QString native = paths_.toNative(orphan);
+        !native.isEmpty() && QFileInfo(native).size() > 0) {
+        throw IoError(QStringLiteral("Cannot create ledger %1: the ledger file %2 already holds "
+                                     "records, but the ledger index %3 does not list it. No "
+                                     "ledger was created.")
+                          .arg(ledgerNumberText(number), orphan, indexPath()));
+    }
     if (keepDamaged)
         writeIndexRecord(file, number - 1, r.trailingName);
     if (beforeWrite)

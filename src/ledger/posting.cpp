@@ -13,6 +13,7 @@ namespace {
 
 const QString kBlankMessage = QStringLiteral("Warning: Customer, Date or Amount Cannot Be Blank!");
 const QString kNothingPosted = QStringLiteral("Nothing was posted.");
+constexpr int kFirstYear = 1930;
 
 bool isBlank(const QString& text) {
     return text.trimmed().isEmpty();
@@ -39,6 +40,20 @@ QString notANumber(const QString& field, const QString& text) {
         .arg(field, text.trimmed(), kNothingPosted);
 }
 
+// The record keeps two-digit years, which the ledger reads as 1930 to 2029.
+bool storableYear(const QDate& date) {
+    return date.year() >= kFirstYear && date.year() <= kFirstYear + 99;
+}
+
+QString yearNotStorable(const QString& field, const QString& text) {
+    return QStringLiteral("The %1 \"%2\" is outside the years %3 to %4 that the ledger can "
+                          "hold. %5")
+        .arg(field, text.trimmed())
+        .arg(kFirstYear)
+        .arg(kFirstYear + 99)
+        .arg(kNothingPosted);
+}
+
 } // namespace
 
 Posting Posting::toLedger(int ledger, const QByteArray& record, const QString& customer) {
@@ -54,21 +69,34 @@ Prepared prepare(const EntryTexts& e) {
     if (isBlank(e.customer) || isBlank(e.invoiceDate) || isBlank(e.preTax))
         return refused(kBlankMessage);
 
-    // A character the ledger files cannot hold would be stored as "?": two different names
-    // could then share one ledger, and the lookup could find another customer's.
-    if (ansi::decode(ansi::encode(e.customer)) != e.customer) {
-        return refused(QStringLiteral("The Customer Name \"%1\" has characters that the ledger "
-                                      "files cannot hold. %2")
-                           .arg(e.customer.trimmed(), kNothingPosted));
+    // A character the ledger files cannot hold would be stored as "?" without a word; in the
+    // name, two different names could then share one ledger.
+    const std::pair<QString, const QString*> texts[] = {
+        {QStringLiteral("Customer Name"), &e.customer},
+        {QStringLiteral("Invoice Number"), &e.invoice},
+        {QStringLiteral("Job Number"), &e.job},
+        {QStringLiteral("P.O. Number"), &e.po},
+        {QStringLiteral("Product Code"), &e.product},
+        {QStringLiteral("Description"), &e.description}};
+    for (const auto& [field, text] : texts) {
+        if (ansi::decode(ansi::encode(*text)) != *text) {
+            return refused(QStringLiteral("The %1 \"%2\" has characters that the ledger files "
+                                          "cannot hold. %3")
+                               .arg(field, text->trimmed(), kNothingPosted));
+        }
     }
     const auto invoiceDate = regional::readDate(e.invoiceDate, e.today);
     if (!invoiceDate)
         return refused(notADate(QStringLiteral("Invoice Date"), e.invoiceDate));
+    if (!storableYear(*invoiceDate))
+        return refused(yearNotStorable(QStringLiteral("Invoice Date"), e.invoiceDate));
     QDate dueDate;
     if (!isBlank(e.dueDate)) {
         const auto due = regional::readDate(e.dueDate, e.today);
         if (!due)
             return refused(notADate(QStringLiteral("Due Date"), e.dueDate));
+        if (!storableYear(*due))
+            return refused(yearNotStorable(QStringLiteral("Due Date"), e.dueDate));
         dueDate = *due;
     }
 
@@ -82,6 +110,21 @@ Prepared prepare(const EntryTexts& e) {
     const auto preTax = boxCents(preTaxText);
     if (!preTax)
         return refused(notANumber(QStringLiteral("Pre-Tax Amount"), preTaxText));
+    // With the tax switch on, the amount stored is the invoice amount shown; it must be the
+    // pre-tax amount and the tax shown beside it, or the ledger would hold another figure
+    // than the screen (an amount changed after the tax was computed).
+    if (e.taxOn && !isBlank(e.invoiceAmount)) {
+        const auto tax = boxCents(e.tax);
+        if (!tax)
+            return refused(notANumber(QStringLiteral("Tax"), e.tax));
+        if (*preTax + *tax != *invoiceAmount) {
+            return refused(QStringLiteral("The Invoice Amount %1 is not the Pre-Tax Amount %2 "
+                                          "plus the Tax %3. %4")
+                               .arg(regional::formatMoney(*invoiceAmount),
+                                    regional::formatMoney(*preTax), regional::formatMoney(*tax),
+                                    kNothingPosted));
+        }
+    }
 
     LedgerEntryRecord rec;
     rec.InvoiceNumber = e.invoice;

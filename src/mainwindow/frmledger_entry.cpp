@@ -106,6 +106,9 @@ void frmLedger::Check1_Click() {
 
 void frmLedger::txtAmt_LostFocus() {
     setMoneyText(txtAmt, entry::amountRule(txtAmt->text()));
+    // The tax shown must follow the amount shown, or Post would store another figure.
+    if (Check2->isChecked())
+        Check2_Click();
 }
 
 void frmLedger::Check2_Click() {

@@ -50,8 +50,10 @@ void frmLedger::txtSearch_KeyPress(int& keyAscii) {
     cboProd->setEditText(QString());
     txtDesc->setText(e.description);
     txtQuan->setText(e.quantity);
-    // The tax boxes keep their text: the amount changes, the tax is computed on demand.
     setMoneyText(txtAmt, e.amount);
+    // With the tax switch on, the tax shown follows the new amount.
+    if (Check2->isChecked())
+        Check2_Click();
 
     lookupCustomer(false);
 

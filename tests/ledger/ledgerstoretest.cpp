@@ -357,6 +357,46 @@ private slots:
         QCOMPARE(total, 2 * kPostings);
     }
 
+    // A ledger file the index does not list belongs to a customer the index lost: a new
+    // customer is not given its number. An empty file holds no one's invoices.
+    void unlistedLedgerFile_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("whole records") << entry("OTHER") + entry("OTHER2") << true;
+        QTest::newRow("a partial record") << QByteArray("1234") << true;
+        QTest::newRow("empty") << QByteArray() << false;
+    }
+    void unlistedLedgerFile() {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, refused);
+        LedgerFolder f;
+        writeAll(f.file("ledger.ndx"), indexOf({"A"}));
+        writeAll(f.file("led00002.dat"), file);
+        LedgerStore s = f.store();
+        if (!refused) {
+            QCOMPARE(s.allocateLedger(u"NEW").number, 2);
+            QCOMPARE(readAll(f.file("ledger.ndx")), indexOf({"A", "NEW"}));
+            return;
+        }
+        bool called = false;
+        try {
+            s.allocateLedger(u"NEW", [&](int) { called = true; });
+            QFAIL("a customer was given another customer's ledger");
+        } catch (const IndexFullError&) {
+            QFAIL("not a full index");
+        } catch (const tw::IoError& e) {
+            QCOMPARE(e.text(), QStringLiteral("Cannot create ledger 00002: the ledger file "
+                                              "F:\\LEDGER\\led00002.dat already holds records, "
+                                              "but the ledger index F:\\LEDGER\\ledger.ndx does "
+                                              "not list it. No ledger was created."));
+        }
+        QVERIFY(!called);
+        QCOMPARE(readAll(f.file("ledger.ndx")), indexOf({"A"}));
+        QCOMPARE(readAll(f.file("led00002.dat")), file);
+        // The customers the index lists still get their ledgers.
+        QCOMPARE(s.allocateLedger(u"A").number, 1);
+    }
+
     void refusedAllocationChangesNothing() {
         LedgerFolder f;
         // Other posters hold the index: the allocation gives up with a message and no write.

@@ -116,6 +116,50 @@ private slots:
                                      "it keeps amounts below $10,000,000.00 in at most 10 "
                                      "characters (such as 9999999.99 or -999999.99)." +
                                          nothing;
+        const QString cannotHold =
+            QStringLiteral(" has characters that the ledger files cannot hold.") + nothing;
+        QTest::newRow("invoice outside the code page")
+            << QStringList{QString::fromUtf8("invoice=A\u20ac\u4e2d")}
+            << QString::fromUtf8("The Invoice Number \"A\u20ac\u4e2d\"") + cannotHold;
+        QTest::newRow("job outside the code page")
+            << QStringList{QString::fromUtf8("job=\u0100")}
+            << QString::fromUtf8("The Job Number \"\u0100\"") + cannotHold;
+        QTest::newRow("P.O. outside the code page")
+            << QStringList{QString::fromUtf8("po=PO\u2192")}
+            << QString::fromUtf8("The P.O. Number \"PO\u2192\"") + cannotHold;
+        QTest::newRow("product outside the code page")
+            << QStringList{QString::fromUtf8("product=\u03a9")}
+            << QString::fromUtf8("The Product Code \"\u03a9\"") + cannotHold;
+        QTest::newRow("description outside the code page")
+            << QStringList{QString::fromUtf8("description=caf\u00e9 \U0001F600")}
+            << QString::fromUtf8("The Description \"caf\u00e9 \U0001F600\"") + cannotHold;
+        const QString years =
+            QStringLiteral(" is outside the years 1930 to 2029 that the ledger can hold.") +
+            nothing;
+        QTest::newRow("invoice year 2130")
+            << QStringList{"invoiceDate=1/5/2130"} << "The Invoice Date \"1/5/2130\"" + years;
+        QTest::newRow("invoice year 9999")
+            << QStringList{"invoiceDate=12/31/9999"} << "The Invoice Date \"12/31/9999\"" + years;
+        QTest::newRow("invoice year 100")
+            << QStringList{"invoiceDate=1/1/0100"} << "The Invoice Date \"1/1/0100\"" + years;
+        QTest::newRow("due year 1929")
+            << QStringList{"dueDate=12/31/1929"} << "The Due Date \"12/31/1929\"" + years;
+        QTest::newRow("due year 2030")
+            << QStringList{"dueDate=1/1/2030"} << "The Due Date \"1/1/2030\"" + years;
+        QTest::newRow("amount changed after the tax")
+            << QStringList{"taxOn=1", "preTax=$200.00   ", "tax=$6.00     ",
+                           "invoiceAmount=$106.00   "}
+            << "The Invoice Amount $106.00 is not the Pre-Tax Amount $200.00 plus the Tax "
+               "$6.00." +
+                   nothing;
+        QTest::newRow("invoice amount typed over the tax")
+            << QStringList{"taxOn=1", "tax=$6.00", "invoiceAmount=$107.00"}
+            << "The Invoice Amount $107.00 is not the Pre-Tax Amount $100.00 plus the Tax "
+               "$6.00." +
+                   nothing;
+        QTest::newRow("tax typed over")
+            << QStringList{"taxOn=1", "tax=six", "invoiceAmount=$106.00"}
+            << "The Tax \"six\" is not a number." + nothing;
         QTest::newRow("ledger number")
             << QStringList{"ledgerShown=0001"}
             << "The Ledger Number \"0001\" is not a ledger number of 5 digits." + nothing;
@@ -186,6 +230,21 @@ private slots:
         QTest::newRow("below one")
             << QStringList{"preTax=0.5"}
             << QByteArray("        060105      ") + QByteArray(20, ' ') + pad76 + "0.5       \r\n"
+            << 0;
+        QTest::newRow("control characters become blanks")
+            << QStringList{QStringLiteral("invoice=A\tB\x1a"), QStringLiteral("po=P\x7fO"),
+                           QStringLiteral("job=1\r\n2"),
+                           QStringLiteral("description=x\ty") + QChar(0) + "z\x1b!"}
+            << QByteArray("A B     060105      1  2    ") + "  " + "P O       " +
+                   QByteArray("x y z !").leftJustified(76, ' ') + "100       \r\n"
+            << 0;
+        QTest::newRow("first and last years")
+            << QStringList{"invoiceDate=1/1/1930", "dueDate=12/31/2029"}
+            << QByteArray("        300101123129") + QByteArray(20, ' ') + pad76 + "100       \r\n"
+            << 0;
+        QTest::newRow("tax on, amounts agree")
+            << QStringList{"taxOn=1", "preTax=$200.00", "tax=$12.00", "invoiceAmount=$212.00"}
+            << QByteArray("        060105      ") + QByteArray(20, ' ') + pad76 + "212       \r\n"
             << 0;
         QTest::newRow("date of this year")
             << QStringList{"invoiceDate=12/25"}

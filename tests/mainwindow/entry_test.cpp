@@ -276,12 +276,13 @@ private slots:
         QCOMPARE(t.w.txtTax->text(), QStringLiteral("$6.50     "));
         QCOMPARE(t.w.txtInvAmt->text(), QStringLiteral("$106.50   "));
 
-        // A changed amount leaves the old tax until the switch is set again.
+        // While the switch is on, the tax follows the amount as the box is left.
         t.w.txtAmt->setFocus();
         t.w.txtAmt->selectAll();
         QTest::keyClicks(t.w.txtAmt, "200");
         t.tab();
-        QCOMPARE(t.w.txtTax->text(), QStringLiteral("$6.50     "));
+        QCOMPARE(t.w.txtTax->text(), QStringLiteral("$13.00    "));
+        QCOMPARE(t.w.txtInvAmt->text(), QStringLiteral("$213.00   "));
         t.w.Check2->setChecked(false);
         QCOMPARE(t.w.txtTax->text(), QString());
         QCOMPARE(t.w.txtInvAmt->text(), QString());

@@ -92,7 +92,7 @@ private slots:
         // The customer's ledger was looked up: none yet.
         QVERIFY(t.w.lblNew->isVisible());
         QCOMPARE(t.w.txtLedger->text(), QString());
-        // The tax is not recomputed; the search box keeps the typed number.
+        // With the tax switch off the tax boxes are left; the search box keeps the number.
         QCOMPARE(t.w.txtTax->text(), QStringLiteral("$1.00"));
         QCOMPARE(t.w.txtInvAmt->text(), QStringLiteral("$2.00"));
         QCOMPARE(t.w.txtSearch->text(), QStringLiteral("4711"));
@@ -107,6 +107,19 @@ private slots:
         QTest::keyClick(t.w.AeDate, Qt::Key_Tab);
         QCOMPARE(t.w.AeDate->text(), QStringLiteral("1/15/2006"));
         QCOMPARE(t.w.AeDue->text(), QStringLiteral("1/15/2006"));
+    }
+
+    // With the tax switch on, the tax shown follows the amount the job brings.
+    void taxFollowsTheJobsAmount() {
+        JobWindow t;
+        t.w.txtDefaultTax->setText("6");
+        t.w.setMoneyText(t.w.txtAmt, "$100.00");
+        t.w.Check2->setChecked(true);
+        QCOMPARE(t.w.txtInvAmt->text(), QStringLiteral("$106.00   "));
+        t.search("4711");
+        QCOMPARE(t.w.txtAmt->text(), QStringLiteral("$1,234.50 "));
+        QCOMPARE(t.w.txtTax->text(), QStringLiteral("$74.07    "));
+        QCOMPARE(t.w.txtInvAmt->text(), QStringLiteral("$1,308.57 "));
     }
 
     void zeroFilledKeyFindsSameJob() {

@@ -383,6 +383,7 @@ private slots:
         t.w->gLedger = "F:\\GONE";
         t.fill("NEW ONE", "1/5/2006", "$100.00");
         t.w->txtInvoice->setText("77");
+        t.w->txtInvAmt->setText("$53.00");
         t.post();
         QCOMPARE(t.fx.host.messages.size(), 1);
         QVERIFY2(t.fx.host.messages[0].contains("F:\\GONE\\ledger.ndx"),
@@ -390,8 +391,29 @@ private slots:
         QVERIFY(t.fx.host.messages[0].contains(QString::fromLocal8Bit(strerror(ENOENT))));
         QCOMPARE(t.w->cboCust->currentText(), QStringLiteral("NEW ONE"));
         QCOMPARE(t.w->txtInvoice->text(), QStringLiteral("77"));
+        // The invoice amount did not replace the pre-tax amount: a retry posts the same.
         QCOMPARE(t.w->txtAmt->text(), QStringLiteral("$100.00"));
+        QCOMPARE(t.w->txtInvAmt->text(), QStringLiteral("$53.00"));
+        QCOMPARE(t.w->txtTax->text(), QString());
         QCOMPARE(t.w->txtLedger->text(), QString()); // no ledger was created
+    }
+
+    // With the tax switch on, the amount posted is the one on screen after the pre-tax
+    // amount changed.
+    void changedAmountPostsWhatIsShown() {
+        Window t({"ACME"});
+        t.fill("ACME", "1/5/2006", "$100.00");
+        t.w->txtLedger->setText("00001");
+        t.w->Check2->click();
+        QCOMPARE(t.w->txtInvAmt->text(), QStringLiteral("$106.00   "));
+        t.type(t.w->txtAmt, "");
+        t.w->txtAmt->selectAll();
+        QTest::keyClicks(t.w->txtAmt, "200");
+        t.key(Qt::Key_Return); // on to Post, the amount box left on the way
+        QCOMPARE(t.w->txtInvAmt->text(), QStringLiteral("$212.00   "));
+        t.key(Qt::Key_Return);
+        QCOMPARE(t.fx.host.messages, QStringList());
+        QCOMPARE(readAll(t.ledger("led00001.dat")).mid(116, 10), QByteArray("212       "));
     }
 
     // The ledger was allocated but its file could not be written: the number stays, and
