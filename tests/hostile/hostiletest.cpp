@@ -393,8 +393,8 @@ private slots:
     }
 
     // Names and descriptions the Windows-1252 files cannot hold: every record stays one line
-    // of its exact length, each such character becomes one '?', and the customer finds the
-    // ledger it was given again.
+    // of its exact length, each such character becomes one '?' (a control character a blank),
+    // and the customer finds the ledger it was given again.
     void charactersOutsideWindows1252() {
         LedgerSandbox box;
         seedLedger(box);
@@ -417,7 +417,7 @@ private slots:
         QVERIFY(led.endsWith("\r\n") && !led.left(126).contains('\n') &&
                 !led.left(126).contains('\r'));
         QCOMPARE(led.mid(40, 76),
-                 QByteArray("Cards ? for ?mega, line  break, tab\there, \x89 \x80 \x93quotes\x94")
+                 QByteArray("Cards ? for ?mega, line  break, tab here, \x89 \x80 \x93quotes\x94")
                      .leftJustified(76, ' '));
         // The same name finds that ledger again; the next posting goes to it.
         QCOMPARE(postInvoice(store, name, invoiceRecord(QStringLiteral("7002"), QString())).number,
