@@ -4,6 +4,7 @@
 #include "platform/gui/dateentrybox.h"
 #include "platform/gui/descriptionbox.h"
 #include "platform/gui/dialogs.h"
+#include "platform/gui/fieldevents.h"
 #include "platform/gui/geometry.h"
 #include "platform/gui/panelbutton.h"
 #include "settings/settings.h"
@@ -110,22 +111,12 @@ void completeFromList(QComboBox* box, const QString& typed) {
     edit->setSelection(entry.size(), typed.size() - entry.size());
 }
 
-// A focus-out is delivered to the box itself first (so its text is final) and then to the
-// handler; this marks the event while it is passed on, so the filter lets it through.
-QObject* gRedelivering = nullptr;
-
-void redeliver(QObject* watched, QEvent* event) {
-    QObject* previous = gRedelivering;
-    gRedelivering = watched;
-    QCoreApplication::sendEvent(watched, event);
-    gRedelivering = previous;
-}
-
 } // namespace
 
 frmLedger::frmLedger(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_(ctx) {
     setObjectName(QStringLiteral("frmLedger"));
     setWindowTitle(QStringLiteral("Tallywork of Historical Ledger"));
+    events_ = new FieldEvents(this);
     buildMenu();
     buildLayout();
 
@@ -144,9 +135,7 @@ frmLedger::frmLedger(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ct
 frmLedger::~frmLedger() {
     // Children are destroyed after this body; their last focus-out must not reach handlers
     // that read sibling controls.
-    const auto children = findChildren<QWidget*>();
-    for (QWidget* w : children)
-        w->removeEventFilter(this);
+    events_->detachAll();
 }
 
 void frmLedger::buildLayout() {
@@ -184,6 +173,13 @@ void frmLedger::buildLayout() {
         paintFieldBack(member);
         placeTwips(member, l, t, w, h);
     };
+    // Handlers of a box's Enter key and of its leaving.
+    auto onEnter = [&](QWidget* box, void (frmLedger::*handler)(int&)) {
+        events_->onEnter(box, [this, handler](int& keyAscii) { (this->*handler)(keyAscii); });
+    };
+    auto onLeave = [&](QWidget* box, void (frmLedger::*handler)()) {
+        events_->onLeave(box, [this, handler] { (this->*handler)(); });
+    };
     auto listBox = [&](QComboBox*& member, const char* name, int l, int t, int w, int h) {
         member = new QComboBox(client);
         member->setObjectName(QLatin1String(name));
@@ -196,6 +192,14 @@ void frmLedger::buildLayout() {
         member->setCompleter(nullptr);
         connect(member->lineEdit(), &QLineEdit::textEdited, this,
                 [member](const QString& text) { completeFromList(member, text); });
+        // What stays of the text when the key replaces the selection (a completed tail).
+        events_->beforeKey(member, [member] {
+            QString kept = member->currentText();
+            if (member->lineEdit()->hasSelectedText())
+                kept.remove(member->lineEdit()->selectionStart(),
+                            member->lineEdit()->selectedText().size());
+            member->setProperty(kTextBefore, kept);
+        });
         member->setCurrentIndex(-1);
         member->setEditText(QString());
         paintFieldBack(member);
@@ -234,19 +238,28 @@ void frmLedger::buildLayout() {
     label(Label5, "Label5", QStringLiteral("m/d/yy"), 6840, 1095, 975, 255,
           Qt::AlignHCenter | Qt::AlignTop);
     dateBox(AeDate, "AeDate", 6650, 1320, 1170, 315);
+    onLeave(AeDate, &frmLedger::AeDate_LostFocus);
 
     label(Label2, "Label2", QStringLiteral("Customer Name:"), 0, 1680, 1815, 255);
     listBox(cboCust, "cboCust", 1920, 1680, 3135, 315);
+    onEnter(cboCust, &frmLedger::cboCust_KeyPress);
+    onLeave(cboCust, &frmLedger::cboCust_LostFocus);
     label(Label4, "Label4", QStringLiteral("Due Date:"), 5100, 1680, 1455, 255);
     dateBox(AeDue, "AeDue", 6650, 1680, 1170, 315);
+    onLeave(AeDue, &frmLedger::AeDue_LostFocus);
 
     label(Label7, "Label7", QStringLiteral("Invoice Number:"), 0, 2040, 1815, 255);
     textBox(txtInvoice, "txtInvoice", 8, 1920, 2040, 1215, 315);
+    onEnter(txtInvoice, &frmLedger::txtInvoice_KeyPress);
+    onLeave(txtInvoice, &frmLedger::txtInvoice_LostFocus);
     label(Label10, "Label10", QStringLiteral("Product Code:"), 3240, 2040, 1815, 255);
     listBox(cboProd, "cboProd", 5160, 2040, 2655, 315);
+    onEnter(cboProd, &frmLedger::cboProd_KeyPress);
 
     label(Label8, "Label8", QStringLiteral("Job Number:"), 0, 2400, 1815, 255);
     textBox(txtJob, "txtJob", 8, 1920, 2400, 1215, 315);
+    onEnter(txtJob, &frmLedger::txtJob_KeyPress);
+    onLeave(txtJob, &frmLedger::txtJob_LostFocus);
     label(Label11, "Label11", QStringLiteral("Description:"), 3240, 2400, 1815, 255);
     txtDesc = new DescriptionBox(client);
     txtDesc->setObjectName(QStringLiteral("txtDesc"));
@@ -254,18 +267,28 @@ void frmLedger::buildLayout() {
     txtDesc->setMaxLength(76);
     paintFieldBack(txtDesc);
     placeTwips(txtDesc, 5160, 2400, 2655, 735);
+    // Every typed key reaches its handler (it beeps on a full box).
+    events_->onTypedKey(txtDesc, [this](int& keyAscii) { txtDesc_KeyPress(keyAscii); });
 
     label(Label9, "Label9", QStringLiteral("P.O. Number:"), 0, 2760, 1815, 255);
     textBox(txtPO, "txtPO", 10, 1920, 2760, 1215, 315);
+    onEnter(txtPO, &frmLedger::txtPO_KeyPress);
     label(lblQuan, "lblQuan", QStringLiteral("Quantity:"), 0, 3120, 1815, 255);
     textBox(txtQuan, "txtQuan", 10, 1920, 3120, 1215, 315);
+    onEnter(txtQuan, &frmLedger::txtQuan_KeyPress);
     label(lblAmt, "lblAmt", QStringLiteral("Pre-Tax Amount:"), 4680, 3240, 2055, 255);
     textBox(txtAmt, "txtAmt", 10, 6840, 3240, 975, 315);
+    onEnter(txtAmt, &frmLedger::txtAmt_KeyPress);
+    onLeave(txtAmt, &frmLedger::txtAmt_LostFocus);
 
     label(lblSearch, "lblSearch", QStringLiteral("Search for Job:"), 0, 3600, 1815, 255);
     textBox(txtSearch, "txtSearch", 0, 1920, 3600, 1215, 315);
+    onEnter(txtSearch, &frmLedger::txtSearch_KeyPress);
+    onLeave(txtSearch, &frmLedger::txtSearch_LostFocus);
     label(lblDefaultTax, "lblDefaultTax", QStringLiteral("Default Tax %:"), 3000, 3600, 2055, 255);
     textBox(txtDefaultTax, "txtDefaultTax", 10, 5160, 3600, 495, 315);
+    onEnter(txtDefaultTax, &frmLedger::txtDefaultTax_KeyPress);
+    onLeave(txtDefaultTax, &frmLedger::txtDefaultTax_LostFocus);
     checkBox(Check2, "Check2", 6000, 3650, 135, 195);
     label(lblTax, "lblTax", QStringLiteral("Tax:"), 4680, 3600, 2055, 255);
     textBox(txtTax, "txtTax", 10, 6840, 3600, 975, 315);
@@ -351,21 +374,12 @@ void frmLedger::buildLayout() {
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
-    // Events the handlers answer.
-    for (QWidget* w : {static_cast<QWidget*>(AeDate), static_cast<QWidget*>(AeDue),
-                       static_cast<QWidget*>(cboCust), static_cast<QWidget*>(txtInvoice),
-                       static_cast<QWidget*>(txtJob), static_cast<QWidget*>(txtPO),
-                       static_cast<QWidget*>(txtQuan), static_cast<QWidget*>(cboProd),
-                       static_cast<QWidget*>(txtDesc), static_cast<QWidget*>(txtAmt),
-                       static_cast<QWidget*>(txtSearch), static_cast<QWidget*>(txtDefaultTax)})
-        w->installEventFilter(this);
-
     // Only a choice from the list (mouse, arrow keys or the completion) counts as a click;
     // text set by the program does not.
     connect(cboCust, &QComboBox::activated, this, [this](int) {
         // The box also reports a typed name that equals an entry when it is left or Enter is
         // pressed; that is typing, answered by the leave rule, not a choice from the list.
-        if (gRedelivering == cboCust)
+        if (events_->redelivering(cboCust))
             return;
         cboCust_Click();
     });
@@ -496,116 +510,6 @@ void frmLedger::mnuDbPath_Click() {
 }
 
 // ---- Event dispatch ----
-
-bool frmLedger::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == gRedelivering)
-        return false;
-
-    if (event->type() == QEvent::FocusOut) {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        // The box finishes its own leaving first (editing finished), so the handler reads its
-        // final text.
-        redeliver(watched, event);
-
-        // Another window (a message box, a chooser) or a popup (a list, the calendar, a
-        // menu) taking the focus is not leaving the field.
-        if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
-            return true;
-
-        void (frmLedger::*lostFocus)() = nullptr;
-        if (watched == AeDate)
-            lostFocus = &frmLedger::AeDate_LostFocus;
-        else if (watched == AeDue)
-            lostFocus = &frmLedger::AeDue_LostFocus;
-        else if (watched == cboCust)
-            lostFocus = &frmLedger::cboCust_LostFocus;
-        else if (watched == txtInvoice)
-            lostFocus = &frmLedger::txtInvoice_LostFocus;
-        else if (watched == txtJob)
-            lostFocus = &frmLedger::txtJob_LostFocus;
-        else if (watched == txtAmt)
-            lostFocus = &frmLedger::txtAmt_LostFocus;
-        else if (watched == txtDefaultTax)
-            lostFocus = &frmLedger::txtDefaultTax_LostFocus;
-        else if (watched == txtSearch)
-            lostFocus = &frmLedger::txtSearch_LostFocus;
-
-        // A leave rule that shows a message or moves the focus back would otherwise start
-        // the rule of the field it leaves, and two bad fields would bounce the focus
-        // between them forever.
-        if (lostFocus && !inHandler_) {
-            inHandler_ = true;
-            (this->*lostFocus)();
-            inHandler_ = false;
-        }
-        return true;
-    }
-
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-
-        if (watched == txtDesc) {
-            // Every character key reaches the handler (it beeps on a full box); keys that
-            // type nothing (arrows, Shift, Tab) are not key presses of a character.
-            int code = 0;
-            if (enter)
-                code = 13;
-            else if (key->key() == Qt::Key_Backspace)
-                code = 8;
-            else if (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab &&
-                     !key->text().isEmpty())
-                code = key->text().at(0).unicode();
-            if (code == 0)
-                return false;
-            txtDesc_KeyPress(code);
-            // Enter never becomes a line break in the description.
-            return enter || code == 0;
-        }
-
-        if (watched == cboCust || watched == cboProd) {
-            // What stays of the text when the key replaces the selection (a completed tail).
-            auto* box = static_cast<QComboBox*>(watched);
-            QString kept = box->currentText();
-            if (box->lineEdit()->hasSelectedText())
-                kept.remove(box->lineEdit()->selectionStart(),
-                            box->lineEdit()->selectedText().size());
-            box->setProperty(kTextBefore, kept);
-        }
-        if (!enter)
-            return false;
-        void (frmLedger::*keyPress)(int&) = nullptr;
-        if (watched == cboCust)
-            keyPress = &frmLedger::cboCust_KeyPress;
-        else if (watched == txtInvoice)
-            keyPress = &frmLedger::txtInvoice_KeyPress;
-        else if (watched == txtJob)
-            keyPress = &frmLedger::txtJob_KeyPress;
-        else if (watched == txtPO)
-            keyPress = &frmLedger::txtPO_KeyPress;
-        else if (watched == txtQuan)
-            keyPress = &frmLedger::txtQuan_KeyPress;
-        else if (watched == cboProd)
-            keyPress = &frmLedger::cboProd_KeyPress;
-        else if (watched == txtAmt)
-            keyPress = &frmLedger::txtAmt_KeyPress;
-        else if (watched == txtDefaultTax)
-            keyPress = &frmLedger::txtDefaultTax_KeyPress;
-        else if (watched == txtSearch)
-            keyPress = &frmLedger::txtSearch_KeyPress;
-        if (!keyPress)
-            return false;
-        int code = 13;
-        (this->*keyPress)(code);
-        // A handler that sets the code to 0 keeps the key from the box; otherwise the box
-        // still gets it (after the focus may have moved on).
-        if (code != 0)
-            redeliver(watched, event);
-        return true;
-    }
-
-    return QMainWindow::eventFilter(watched, event);
-}
 
 void frmLedger::closeEvent(QCloseEvent* event) {
     // Files are opened and closed within each event, so none is left open here; closing is

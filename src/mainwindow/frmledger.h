@@ -16,6 +16,7 @@ namespace tw {
 struct AppContext;
 class DateEntryBox;
 class DescriptionBox;
+class FieldEvents;
 class PanelButton;
 
 // The one working window: the operator picks a customer, types an invoice and posts it.
@@ -164,7 +165,6 @@ signals:
     void helpWanted();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override; // Form_QueryUnload
 
 private:
@@ -173,10 +173,10 @@ private:
     void setMenusForMode(bool database);
 
     AppContext& ctx_;
+    // Hands the fields' leaving and keys to the handlers above.
+    FieldEvents* events_ = nullptr;
     // Set while a job lookup has begun and not yet succeeded.
     bool lookupPending_ = false;
-    // Guards against re-entry while a handler shows a message box.
-    bool inHandler_ = false;
 };
 
 } // namespace tw

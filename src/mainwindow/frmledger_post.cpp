@@ -7,6 +7,7 @@
 #include "mainwindow/frmledger.h"
 #include "platform/gui/dateentrybox.h"
 #include "platform/gui/descriptionbox.h"
+#include "platform/gui/fieldevents.h"
 #include "platform/host.h"
 #include "platform/ioerror.h"
 #include "settings/settings.h"
@@ -96,10 +97,7 @@ void frmLedger::lblClear_Click() {
 
     // The box being left was just emptied: its leave rule must not refill it (an empty date
     // would become today's, an empty amount ten blanks).
-    const bool wasInHandler = inHandler_;
-    inHandler_ = true;
-    AeDate->setFocus(Qt::OtherFocusReason);
-    inHandler_ = wasInHandler;
+    events_->withoutLeaveHandlers([this] { AeDate->setFocus(Qt::OtherFocusReason); });
 }
 
 // ---- Post ----
