@@ -3,6 +3,7 @@
 #include "platform/ioerror.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QThread>
 
 #include <cerrno>
@@ -41,34 +42,113 @@ RecordFile& RecordFile::operator=(RecordFile&& other) noexcept {
 }
 
 void RecordFile::fail(const QString& what, int err) const {
-    throw IoError(QStringLiteral("%1 %2: %3").arg(what, display_, reason(err)));
+    throw IoError(QStringLiteral("%1 %2: %3").arg(what, display_, reasonText(err)));
 }
+
+QString reasonText(int err) {
+    return reason(err) + QLatin1Char('.');
+}
+
+namespace {
+
+// What a special file is, in the words of a message.
+QString kindOf(mode_t m) {
+    if (S_ISFIFO(m))
+        return QStringLiteral("a pipe");
+    if (S_ISSOCK(m))
+        return QStringLiteral("a socket");
+    if (S_ISCHR(m) || S_ISBLK(m))
+        return QStringLiteral("a device");
+    return QStringLiteral("no ordinary file");
+}
+
+// Opens as it is, or creates when missing; `made` says which. Another program may create or
+// remove the file between the attempts: then the next attempt takes what is there.
+int openOrCreate(const QByteArray& native, int flags, bool create, bool& made) {
+    made = false;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        int fd = ::open(native.constData(), flags, 0666);
+        if (fd >= 0 || errno == EINTR) {
+            if (fd >= 0)
+                return fd;
+            continue;
+        }
+        if (!create || errno != ENOENT)
+            return -1;
+        fd = ::open(native.constData(), flags | O_CREAT | O_EXCL, 0666);
+        if (fd >= 0) {
+            made = true;
+            return fd;
+        }
+        if (errno != EEXIST && errno != EINTR)
+            return -1;
+    }
+    // A link that leads to no file: creating through it makes the file at its target. Whether
+    // this open made it cannot be told, so it counts as made.
+    int fd;
+    do {
+        fd = ::open(native.constData(), flags | O_CREAT, 0666);
+    } while (fd < 0 && errno == EINTR);
+    made = fd >= 0;
+    return fd;
+}
+
+} // namespace
 
 void RecordFile::open(const QString& nativePath, const QString& displayName, Mode mode) {
     close();
+    created_ = false;
     display_ = displayName.isEmpty() ? nativePath : displayName;
     // A drive without a mapping has no native path: the file simply is not there.
     if (nativePath.isEmpty())
         fail(QStringLiteral("Cannot open"), ENOENT);
 
     const QByteArray native = QFile::encodeName(nativePath);
-    const int flags = mode == Mode::ReadOnly ? O_RDONLY : (O_RDWR | O_CREAT);
-    int fd;
-    do {
-        fd = ::open(native.constData(), flags | O_CLOEXEC, 0666);
-    } while (fd < 0 && errno == EINTR);
+    // Without waiting: opening a pipe for reading would wait for a writer for good. For a
+    // regular file the flag changes nothing.
+    const int flags = (mode == Mode::ReadOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK;
+    bool made = false;
+    const int fd = openOrCreate(native, flags, mode == Mode::ReadWriteCreate, made);
     if (fd < 0)
         fail(QStringLiteral("Cannot open"), errno);
 
-    // Opening a folder read-only succeeds on POSIX; it is no record file. (Opening one for
-    // writing has already failed.)
+    // Opening a folder read-only succeeds on POSIX; it is no record file, and neither is a
+    // pipe or a device, whose reads would wait or never end.
     struct stat st {};
-    if (mode == Mode::ReadOnly && (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))) {
-        const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int err = errno;
+        const bool statFailed = st.st_mode == 0;
         ::close(fd);
-        fail(QStringLiteral("Cannot open"), err);
+        if (statFailed)
+            fail(QStringLiteral("Cannot open"), err);
+        if (S_ISDIR(st.st_mode))
+            fail(QStringLiteral("Cannot open"), EISDIR);
+        throw IoError(QStringLiteral("Cannot open %1: it is %2, not a file.")
+                          .arg(display_, kindOf(st.st_mode)));
     }
     fd_ = fd;
+    created_ = made;
+    if (made) {
+        if (const int err = syncFolderOf(nativePath); err != 0) {
+            close();
+            fail(QStringLiteral("Cannot write"), err);
+        }
+    }
+}
+
+int syncFolderOf(const QString& nativePath) {
+    const QByteArray folder = QFile::encodeName(QFileInfo(nativePath).absolutePath());
+    int fd;
+    do {
+        fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    int err = fd < 0 ? errno : 0;
+    // EINVAL: the file system keeps no cache to flush.
+    if (fd >= 0 && ::fsync(fd) != 0 && errno != EINVAL)
+        err = errno;
+    if (fd >= 0)
+        ::close(fd);
+    return err;
 }
 
 void RecordFile::close() {
@@ -109,7 +189,10 @@ std::int64_t RecordFile::read(std::int64_t offset, char* buffer, std::int64_t le
     return done;
 }
 
-void RecordFile::write(std::int64_t offset, const char* data, std::int64_t len) {
+void RecordFile::write(std::int64_t offset, const char* data, std::int64_t len,
+                       std::int64_t* written) {
+    if (written)
+        *written = 0;
     if (fd_ < 0)
         fail(QStringLiteral("Cannot write"), EBADF);
     if (offset < 0 || len < 0)
@@ -125,6 +208,8 @@ void RecordFile::write(std::int64_t offset, const char* data, std::int64_t len) 
         if (n == 0)
             fail(QStringLiteral("Cannot write"), ENOSPC);
         done += n;
+        if (written)
+            *written = done;
     }
 }
 
@@ -177,6 +262,23 @@ void RecordFile::lock(std::int64_t offset, std::int64_t len, int timeoutMs) {
         }
         QThread::msleep(20);
     }
+}
+
+bool RecordFile::tryLock(std::int64_t offset, std::int64_t len) {
+    if (fd_ < 0 || offset < 0 || len < 0)
+        return false;
+    const int accmode = ::fcntl(fd_, F_GETFL) & O_ACCMODE;
+    struct flock fl {};
+    fl.l_type = accmode == O_RDONLY ? F_RDLCK : F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = off_t(offset);
+    fl.l_len = off_t(len);
+    fl.l_pid = 0;
+    while (::fcntl(fd_, F_OFD_SETLK, &fl) != 0) {
+        if (errno != EINTR)
+            return false;
+    }
+    return true;
 }
 
 void RecordFile::unlock(std::int64_t offset, std::int64_t len) {

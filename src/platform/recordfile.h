@@ -23,17 +23,27 @@ public:
     RecordFile& operator=(RecordFile&& other) noexcept;
 
     // An empty nativePath (a drive without mapping) fails like any file that cannot be opened.
-    void open(const QString& nativePath, const QString& displayName, Mode mode = Mode::ReadWriteCreate);
+    // Only a regular file is opened: a pipe, a device or a folder is refused without waiting
+    // for it. A file this open creates is recorded in its folder on the disk before it returns,
+    // so that a crash cannot take the new file away with its folder's unwritten entry.
+    void open(const QString& nativePath, const QString& displayName,
+              Mode mode = Mode::ReadWriteCreate);
     bool isOpen() const { return fd_ >= 0; }
+    // The last open made the file.
+    bool created() const { return created_; }
     void close();
     const QString& displayName() const { return display_; }
 
     std::int64_t length() const;
     // Reads up to len bytes at offset; returns the count read (less at the end of the file).
     std::int64_t read(std::int64_t offset, char* buffer, std::int64_t len) const;
-    // Writes all len bytes at offset or throws.
-    void write(std::int64_t offset, const char* data, std::int64_t len);
-    void write(std::int64_t offset, const QByteArray& data) { write(offset, data.constData(), data.size()); }
+    // Writes all len bytes at offset or throws. `written`, when given, receives the count of
+    // bytes that reached the file, also when the write fails part-way.
+    void write(std::int64_t offset, const char* data, std::int64_t len,
+               std::int64_t* written = nullptr);
+    void write(std::int64_t offset, const QByteArray& data) {
+        write(offset, data.constData(), data.size());
+    }
     // Record n (from 1) of the given length; short or empty at the end of the file.
     QByteArray readRecord(std::int64_t n, int recordLength) const;
     // Flushes written data to the disk.
@@ -42,6 +52,9 @@ public:
     // Byte-range lock that other processes respect (open-file-description locks, so two
     // handles in one process also exclude each other). Waits up to timeoutMs, then throws.
     void lock(std::int64_t offset, std::int64_t len, int timeoutMs = 5000);
+    // The same lock taken only when no other handle holds any part of the range, without
+    // waiting. len 0: from offset to the end of the file and beyond.
+    bool tryLock(std::int64_t offset, std::int64_t len);
     void unlock(std::int64_t offset, std::int64_t len);
 
     int nativeHandle() const { return fd_; }
@@ -49,8 +62,16 @@ public:
 private:
     [[noreturn]] void fail(const QString& what, int err) const;
     int fd_ = -1;
+    bool created_ = false;
     QString display_;
 };
+
+// Makes the folder that holds nativePath record its entries on the disk (a new file, a rename).
+// Returns 0, or the system's error number.
+int syncFolderOf(const QString& nativePath);
+
+// The system's reason for an error number as the end of a sentence: "No space left on device."
+QString reasonText(int err);
 
 // Holds a byte-range lock for a scope.
 class RangeLock {

@@ -9,6 +9,7 @@
 #include <QThread>
 #include <QtTest>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -134,6 +135,56 @@ private slots:
         QCOMPARE(f.readRecord(1, 3), QByteArray("xyz"));
         QVERIFY_THROWS_EXCEPTION(tw::IoError, f.write(0, QByteArray("abc")));
         QCOMPARE(tw::test::readAll(tmp_.filePath("ro.dat")), QByteArray("xyz"));
+    }
+
+    // A pipe or a device in a record file's place (QLCUST, Wip.Dat) is refused at once with a
+    // message naming it. The open runs in a child with an alarm, so that waiting fails the case.
+    void specialFilesAreRefusedAtOnce_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("readOnly");
+        QTest::newRow("pipe, reading") << "pipe" << true;
+        QTest::newRow("pipe, reading and writing") << "pipe" << false;
+        QTest::newRow("device, reading") << "device" << true;
+        QTest::newRow("device, reading and writing") << "device" << false;
+    }
+    void specialFilesAreRefusedAtOnce() {
+        QFETCH(QString, kind);
+        QFETCH(bool, readOnly);
+        const QString path = tmp_.filePath("QLCUST");
+        QFile::remove(path);
+        if (kind == "pipe")
+            QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0666) == 0);
+        else
+            QVERIFY(QFile::link("/dev/zero", path));
+        int fds[2];
+        QVERIFY(::pipe(fds) == 0);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::close(fds[0]);
+            ::alarm(5);
+            QByteArray out = "opened";
+            try {
+                tw::RecordFile f;
+                f.open(path, "F:\\EST\\QLCUST",
+                       readOnly ? tw::RecordFile::Mode::ReadOnly
+                                : tw::RecordFile::Mode::ReadWriteCreate);
+            } catch (const tw::IoError& e) {
+                out = e.text().toUtf8();
+            }
+            (void)!::write(fds[1], out.constData(), size_t(out.size()));
+            ::_exit(0);
+        }
+        ::close(fds[1]);
+        QByteArray text;
+        char buf[512];
+        for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
+            text.append(buf, n);
+        ::close(fds[0]);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        QVERIFY2(WIFEXITED(status), "the open waited");
+        QCOMPARE(text, QByteArray("Cannot open F:\\EST\\QLCUST: it is ") +
+                           (kind == "pipe" ? "a pipe" : "a device") + ", not a file.");
     }
 
     void lockExcludesAnotherProcessUntilUnlocked() {
