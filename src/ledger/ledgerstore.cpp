@@ -110,13 +110,21 @@ void writeIndexRecord(RecordFile& file, int number, const QByteArray& storedName
 // Writes a new last record and flushes it. When the write or the flush fails (a full disk, a
 // connection lost), the file is cut back to where the record began: a posting reported as
 // failed leaves no part of a record that the viewer or the next search would take for one.
-// Called under the lock that every writer takes, so no other record can lie beyond it.
+// The caller holds the lock on the record. The cut is made only while this handle can lock
+// everything from the record's start on and the length is still exactly what this write made:
+// another machine may have appended a record behind ours meanwhile, and that one stays.
 void writeAtEnd(RecordFile& file, std::int64_t offset, const QByteArray& bytes) {
+    const std::int64_t before = file.length();
+    std::int64_t written = 0;
     try {
-        file.write(offset, bytes);
+        file.write(offset, bytes.constData(), bytes.size(), &written);
         file.sync();
     } catch (const IoError&) {
-        while (::ftruncate(file.nativeHandle(), off_t(offset)) != 0 && errno == EINTR) {
+        // The lock to the end stays until the file is closed, which follows at once.
+        const std::int64_t made = qMax(before, offset + written);
+        if (file.tryLock(offset, 0) && file.length() == made) {
+            while (::ftruncate(file.nativeHandle(), off_t(offset)) != 0 && errno == EINTR) {
+            }
         }
         throw;
     }
@@ -236,10 +244,21 @@ std::int64_t LedgerStore::appendEntry(const QString& numberText, const QByteArra
     // The length can change between reading it and holding the lock when another machine
     // appends at the same moment; then the lock is on the wrong record and is taken again.
     for (int attempt = 0; attempt < 1000; ++attempt) {
-        const std::int64_t target = file.length() / kEntryLen;
-        RangeLock lock(file, target * kEntryLen, kEntryLen);
-        if (file.length() / kEntryLen != target)
+        const std::int64_t length = file.length();
+        const std::int64_t last = length / kEntryLen; // whole records
+        const int tail = int(length % kEntryLen);
+        // A last record that lost only its line end is a real invoice: it is completed. A
+        // shorter remainder is an interrupted write and is overwritten.
+        const bool complete = tail >= kEntryLen - 2;
+        RangeLock lock(file, last * kEntryLen, (complete ? 2 : 1) * kEntryLen);
+        if (file.length() != length)
             continue;
+        std::int64_t target = last;
+        if (complete) {
+            const QByteArray lineEnd("\r\n");
+            file.write(length, lineEnd.mid(tail - (kEntryLen - 2)));
+            ++target;
+        }
         writeAtEnd(file, target * kEntryLen, record);
         return target + 1;
     }

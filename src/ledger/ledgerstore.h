@@ -59,7 +59,8 @@ public:
     // Appends a 128-byte record to the ledger file of that number text (used exactly as given;
     // created when missing) and returns its record number. The target is taken from the file
     // length under the record's lock; a trailing partial record left by an interrupted write
-    // is overwritten. The record is on disk on return.
+    // is overwritten, except one that lacks only its CR LF, which is completed first. The
+    // record (and a ledger file made for it, in its folder) is on disk on return.
     std::int64_t appendEntry(const QString& numberText, const QByteArray& record);
 
     // The whole records and a trailing partial record of that ledger file (see readLedger),

@@ -48,6 +48,7 @@ LoadResult loadProductFile(const DosPaths& paths, const QString& gA) {
                 RangeLock lock(file, offset, ProductRecord::kLength);
                 file.write(offset, initialProductRecord(n));
             }
+            file.sync();
             return result;
         }
 

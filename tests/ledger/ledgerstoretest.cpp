@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -229,18 +231,61 @@ private slots:
         QCOMPARE(readAll(f.file("led00002.dat")), two + entry("3"));
     }
 
+    // A last record that lost only its line end keeps its 126 data bytes; a shorter
+    // remainder is a torn write and is overwritten.
+    void lastRecordWithoutLineEnd_data() {
+        QTest::addColumn<int>("tail");       // bytes of the last record on disk
+        QTest::addColumn<bool>("completed"); // kept and completed with CR LF
+        QTest::newRow("whole records") << 0 << false;
+        QTest::newRow("torn at 70") << 70 << false;
+        QTest::newRow("torn at 125") << 125 << false;
+        QTest::newRow("no CR LF") << 126 << true;
+        QTest::newRow("no LF") << 127 << true;
+    }
+    void lastRecordWithoutLineEnd() {
+        QFETCH(int, tail);
+        QFETCH(bool, completed);
+        LedgerFolder f;
+        const QByteArray one = entry("1");
+        const QByteArray last = entry("LAST");
+        writeAll(f.file("led00004.dat"), one + last.left(tail));
+        const std::int64_t number = f.store().appendEntry("00004", entry("NEW"));
+        const QByteArray expected = completed ? one + last + entry("NEW") : one + entry("NEW");
+        QCOMPARE(readAll(f.file("led00004.dat")), expected);
+        QCOMPARE(number, std::int64_t(expected.size() / 128));
+    }
+
     void failuresNameTheFile() {
         LedgerFolder f;
-        // A full disk.
-        QVERIFY(QFile::link("/dev/full", f.file("led00001.dat")));
-        try {
-            f.store().appendEntry("00001", entry("1"));
-            QFAIL("writing to a full disk succeeded");
-        } catch (const tw::IoError& e) {
-            QVERIFY2(e.text().contains("F:\\LEDGER\\led00001.dat"), qPrintable(e.text()));
-            QVERIFY2(e.text().contains(QString::fromLocal8Bit(strerror(ENOSPC))),
-                     qPrintable(e.text()));
+        // A full disk: a file size limit of 0 fails the write as a full disk does.
+        int pipeFds[2];
+        QVERIFY(::pipe(pipeFds) == 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::signal(SIGXFSZ, SIG_IGN);
+            struct rlimit none {};
+            ::setrlimit(RLIMIT_FSIZE, &none);
+            QByteArray text = "succeeded";
+            try {
+                f.store().appendEntry("00001", entry("1"));
+            } catch (const tw::IoError& e) {
+                text = e.text().toUtf8();
+            }
+            (void)!::write(pipeFds[1], text.constData(), size_t(text.size()));
+            ::_exit(0);
         }
+        ::close(pipeFds[1]);
+        QByteArray full;
+        char buf[512];
+        for (ssize_t n; (n = ::read(pipeFds[0], buf, sizeof buf)) > 0;)
+            full.append(buf, n);
+        ::close(pipeFds[0]);
+        ::waitpid(child, nullptr, 0);
+        QVERIFY2(full.contains("F:\\LEDGER\\led00001.dat"), full.constData());
+        QVERIFY2(full.contains(strerror(EFBIG)), full.constData());
+        // A sentence: the system's reason ends with a full stop.
+        QVERIFY2(full.endsWith(QByteArray(strerror(EFBIG)) + '.'), full.constData());
+        QCOMPARE(readAll(f.file("led00001.dat")), QByteArray());
         // A ledger folder that is not there.
         for (auto op : {0, 1, 2}) {
             LedgerStore s = f.store("F:\\MISSING");

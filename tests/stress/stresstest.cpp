@@ -400,7 +400,10 @@ private slots:
                     QStringLiteral("R%1").arg(trial * 100 + repairs % 100, 7, 10, QLatin1Char('0'));
                 const std::int64_t at = store.appendEntry(
                     ledgerNumberText(it.key()), invoiceRecord(inv, QStringLiteral("after crash")));
-                QCOMPARE(at, it.value().size() / tw::ledger::LedgerEntryRecord::kLength + 1);
+                // A torn record that lacks only its line end is completed and kept.
+                constexpr int len = tw::ledger::LedgerEntryRecord::kLength;
+                const bool kept = it.value().size() % len >= len - 2;
+                QCOMPARE(at, it.value().size() / len + (kept ? 2 : 1));
                 reportedAt.insert(inv.toLatin1(), it.key());
                 ++repairs;
             }
