@@ -1,13 +1,20 @@
 #include "settings/settings.h"
 
 #include "platform/host.h"
+#include "platform/ioerror.h"
+#include "platform/recordfile.h"
 #include "platform/text1252.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 namespace tw::settings {
@@ -62,36 +69,110 @@ QString SettingsStore::pathOf(const QString& name) const {
 }
 
 std::optional<QString> SettingsStore::read(const QString& name) const {
-    QFile f(pathOf(name));
-    if (!f.open(QIODevice::ReadOnly))
+    // Through the record file: a pipe or a device put in the file's place is refused at once
+    // instead of holding the window.
+    const QString path = pathOf(name);
+    try {
+        RecordFile f;
+        f.open(path, path, RecordFile::Mode::ReadOnly);
+        QByteArray head(kReadLimit, Qt::Uninitialized);
+        head.truncate(qsizetype(f.read(0, head.data(), kReadLimit)));
+        if (head.isEmpty())
+            return std::nullopt;
+        return firstField(head);
+    } catch (const IoError&) {
         return std::nullopt;
-    const QByteArray head = f.read(kReadLimit);
-    if (head.isEmpty())
-        return std::nullopt;
-    return firstField(head);
+    }
 }
 
+namespace {
+
+// Writes all of bytes to fd and flushes them to the disk; errno on failure, else 0.
+int writeAllAndSync(int fd, const QByteArray& bytes) {
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : ENOSPC;
+        done += n;
+    }
+    return ::fsync(fd) != 0 && errno != EINVAL ? errno : 0;
+}
+
+// A new file beside `path` with a name no other writer uses; -1 with errno on failure.
+int createBeside(const QByteArray& path, QByteArray& tempName) {
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        tempName = path + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        const int fd = ::open(tempName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || (errno != EEXIST && errno != EINTR))
+            return fd;
+    }
+    return -1;
+}
+
+// Replaces the file's content. Normally written beside the old file and renamed over it, so
+// that a full disk or a crash leaves the previous value, never an empty or half-written file;
+// the folder is then synced, or the rename (or the new file) could be lost in a crash. A folder
+// that refuses new files (a read-only program folder with writable settings files) gets the
+// value written into the file itself, as the old program did. Returns errno, or 0.
+int replaceContent(const QString& path, const QByteArray& bytes) {
+    QString target = path;
+    if (const QFileInfo fi(path); fi.isSymLink())
+        target = fi.symLinkTarget(); // the file the link names, not the link
+    const QByteArray native = QFile::encodeName(target);
+
+    QByteArray temp;
+    const int fd = createBeside(native, temp);
+    if (fd < 0) {
+        const int err = errno;
+        if (err != EACCES && err != EPERM && err != EROFS)
+            return err;
+        int in = ::open(native.constData(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+        if (in < 0)
+            return err; // the folder's refusal is the reason the operator can act on
+        struct stat st {};
+        int result = ::fstat(in, &st) != 0 ? errno : (S_ISREG(st.st_mode) ? 0 : EINVAL);
+        if (result == 0 && ::ftruncate(in, 0) != 0)
+            result = errno;
+        if (result == 0)
+            result = writeAllAndSync(in, bytes);
+        ::close(in);
+        return result;
+    }
+    // The new file keeps the permissions of the one it replaces.
+    struct stat old {};
+    if (::stat(native.constData(), &old) == 0)
+        (void)::fchmod(fd, old.st_mode & 07777);
+    int result = writeAllAndSync(fd, bytes);
+    if (::close(fd) != 0 && result == 0 && errno != EINTR)
+        result = errno;
+    if (result == 0 && ::rename(temp.constData(), native.constData()) != 0)
+        result = errno;
+    if (result != 0) {
+        ::unlink(temp.constData());
+        return result;
+    }
+    return syncFolderOf(target);
+}
+
+} // namespace
+
 bool SettingsStore::write(const QString& name, const QString& value) {
-    // Written beside the old file and renamed over it: a full disk or a crash leaves the
-    // previous value, never an empty or half-written file.
-    QSaveFile f(pathOf(name));
-    f.setDirectWriteFallback(false);
     QByteArray bytes = ansi::encode(value);
     bytes.append("\r\n", 2);
-    bool ok = f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-    if (ok)
-        ok = f.commit();
-    else
-        f.cancelWriting();
-    if (!ok && host_ && !reported_) {
+    const int err = replaceContent(pathOf(name), bytes);
+    if (err != 0 && host_ && !reported_) {
         reported_ = true;
         host_->message(
             QStringLiteral("The settings cannot be saved in the folder %1 (%2).\n\n"
                            "The program goes on, but the change will be lost when it ends. "
                            "Make sure the folder is not read-only and the disk is not full.")
-                .arg(QDir::toNativeSeparators(folder_), f.errorString()));
+                .arg(QDir::toNativeSeparators(folder_),
+                     QString::fromLocal8Bit(std::strerror(err))));
     }
-    return ok;
+    return err == 0;
 }
 
 bool SettingsStore::remove(const QString& name) {

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 using tw::settings::firstField;
@@ -137,19 +138,66 @@ private slots:
         QVERIFY(!quiet.write(tw::settings::kInterface, "1"));
     }
 
+    // A program folder that refuses new files: a settings file that is itself writable takes
+    // the value in place; otherwise the old value stays and the operator is told once. Run as
+    // an ordinary user (root writes anywhere): in a child that becomes "nobody" under root.
+    void readOnlyFolderForOrdinaryUsers_data() {
+        QTest::addColumn<QString>("file"); // the settings file before: writable, read-only, none
+        QTest::addColumn<bool>("written");
+        QTest::addColumn<bool>("removed"); // removing needs the folder; a missing file is gone
+        QTest::addColumn<QString>("after");
+        QTest::newRow("writable file") << "writable" << true << false << "1";
+        QTest::newRow("read-only file") << "read-only" << false << false << "0";
+        QTest::newRow("no file") << "none" << false << true << "(unreadable)";
+    }
     void readOnlyFolderForOrdinaryUsers() {
-        if (::geteuid() == 0)
-            QSKIP("file permissions do not bind the superuser");
+        QFETCH(QString, file);
+        QFETCH(bool, written);
+        QFETCH(bool, removed);
+        QFETCH(QString, after);
         QTemporaryDir dir;
-        tw::test::writeAll(dir.filePath("Check.Dat"), "1\r\n");
-        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
-        tw::test::FakeHost host;
-        SettingsStore s(dir.path(), &host);
-        QVERIFY(!s.write(tw::settings::kCheck, "0"));
-        QVERIFY(!s.remove(tw::settings::kCheck));
-        QCOMPARE(host.messages.size(), 1);
-        QCOMPARE(s.read(tw::settings::kCheck), std::optional<QString>("1")); // the old value stays
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString path = dir.filePath("Check.Dat");
+        if (file != "none") {
+            tw::test::writeAll(path, "0\r\n");
+            QVERIFY(QFile::setPermissions(path, file == "writable"
+                                                    ? QFile::ReadUser | QFile::WriteUser |
+                                                          QFile::ReadOther | QFile::WriteOther
+                                                    : QFile::ReadUser | QFile::ReadOther));
+        }
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadUser | QFile::ExeUser |
+                                                      QFile::ReadOther | QFile::ExeOther));
+        int fds[2];
+        QVERIFY(::pipe(fds) == 0);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::close(fds[0]);
+            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+                ::_exit(3);
+            tw::test::FakeHost host;
+            SettingsStore s(dir.path(), &host);
+            const bool ok = s.write(tw::settings::kCheck, "1");
+            const bool removed = s.remove(tw::settings::kCheck);
+            const QByteArray out = QByteArray::number(int(ok)) + ' ' +
+                                   QByteArray::number(int(removed)) + ' ' +
+                                   QByteArray::number(host.messages.size()) + ' ' +
+                                   s.read(tw::settings::kCheck).value_or("(unreadable)").toUtf8();
+            (void)!::write(fds[1], out.constData(), size_t(out.size()));
+            ::_exit(0);
+        }
+        ::close(fds[1]);
+        QByteArray out;
+        char buf[256];
+        for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
+            out.append(buf, n);
+        ::close(fds[0]);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        QFile::setPermissions(dir.path(), QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 3)
+            QSKIP("cannot become an ordinary user here");
+        // Written, removed, messages (only the first failure is reported), value read back.
+        QCOMPARE(out, QByteArray::number(int(written)) + ' ' + QByteArray::number(int(removed)) +
+                          " 1 " + after.toUtf8());
     }
 
     void badContentNeverCrashes() {
