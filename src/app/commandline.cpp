@@ -1,6 +1,8 @@
 #include "app/commandline.h"
 
+#include "ledger/ledgercheck.h"
 #include "platform/appinfo.h"
+#include "platform/dospath.h"
 
 #include <QCommandLineParser>
 #include <QTextStream>
@@ -108,7 +110,21 @@ std::optional<int> CommandLine::run(const QStringList& arguments, QTextStream& o
 CommandLine programCommandLine(const QString& programFolder) {
     CommandLine line;
     // Tasks that end the program without a window are added here.
-    (void)programFolder;
+    line.addTask(
+        QCommandLineOption(QStringLiteral("check-ledger"),
+                           QStringLiteral("Checks the ledger folder (the one Ledger.dat names, "
+                                          "or a DOS or native folder given) without writing: "
+                                          "one line per problem, exit code 0 when sound, 1 "
+                                          "when a problem is found.")),
+        QStringLiteral("[folder]"),
+        [programFolder](const QStringList& args, QTextStream& out, QTextStream& err) {
+            if (args.size() > 1) {
+                err << "--check-ledger takes one folder.\n";
+                err.flush();
+                return CommandLine::kUsageError;
+            }
+            return ledger::runLedgerCheck(args.value(0), DosPaths(programFolder), out);
+        });
     return line;
 }
 

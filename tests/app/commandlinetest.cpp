@@ -1,7 +1,10 @@
 #include "app/commandline.h"
 #include "testregistry.h"
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTextStream>
 #include <QtTest>
 
@@ -88,6 +91,56 @@ private slots:
             QVERIFY2(outText.isEmpty(), qPrintable(outText));
         if (exitCode != 2 && args != QStringList{"--sweep"})
             QVERIFY2(errText.isEmpty(), qPrintable(errText));
+    }
+
+    // The program's own ledger check: the folder given, or Ledger.dat's; a torn ledger file is
+    // a problem named on standard output.
+    void checkLedgerTask_data() {
+        QTest::addColumn<QStringList>("args");     // "<folder>": the ledger folder
+        QTest::addColumn<QByteArray>("ledgerEnd"); // appended to a sound ledger file
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("sound, folder given")
+            << QStringList{"--check-ledger", "<folder>"} << QByteArray() << 0 << ": sound."
+            << "";
+        QTest::newRow("torn, folder from Ledger.dat")
+            << QStringList{"--check-ledger"} << QByteArray("x") << 1
+            << "F:\\LEDGER\\led00001.dat offset 128: the last record is torn"
+            << "";
+        QTest::newRow("two folders")
+            << QStringList{"--check-ledger", "a", "b"} << QByteArray() << 2 << ""
+            << "takes one folder";
+    }
+
+    void checkLedgerTask() {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, ledgerEnd);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QTemporaryDir tmp;
+        const QString prog = tmp.filePath("prog"), folder = tmp.filePath("f/LEDGER");
+        QVERIFY(QDir().mkpath(prog + "/dosdevices") && QDir().mkpath(folder));
+        QVERIFY(QFile::link(tmp.filePath("f"), prog + "/dosdevices/f:"));
+        const auto write = [](const QString& path, const QByteArray& bytes) {
+            QFile f(path);
+            return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+        };
+        QByteArray entry(126, ' ');
+        entry.replace(8, 12, "060105010506").replace(116, 3, "100");
+        QVERIFY(write(prog + "/Ledger.dat", "F:\\LEDGER\r\n"));
+        QVERIFY(write(folder + "/ledger.ndx", "00001" + QByteArray(40, 'A') + "\r\n"));
+        QVERIFY(write(folder + "/led00001.dat", entry + "\r\n" + ledgerEnd));
+        args.replaceInStrings("<folder>", folder);
+
+        QString outText, errText;
+        QTextStream outStream(&outText), errStream(&errText);
+        const auto code = tw::programCommandLine(prog).run(
+            QStringList{QStringLiteral("tallywork")} + args, outStream, errStream);
+        QCOMPARE(code.value_or(-1), exitCode);
+        QVERIFY2(outText.contains(out), qPrintable(outText));
+        QVERIFY2(errText.contains(err), qPrintable(errText));
     }
 
     // The built program answers without a display and never opens a window for these.
