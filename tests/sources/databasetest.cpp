@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <chrono>
@@ -218,6 +219,18 @@ private slots:
         QCOMPARE(r.failure, message);
         QCOMPARE(busy.begun, 1);
         QCOMPARE(busy.ended, 1);
+    }
+
+    // While the reader runs, the program's own events go on (the windows repaint).
+    void eventsRunWhileTheReaderRuns() {
+        QTemporaryDir dir;
+        DatabaseReader reader;
+        reader.setReaderProgram(readerScript(dir, "sleep 1; exit 3"));
+        bool fired = false;
+        QTimer::singleShot(100, [&fired] { fired = true; });
+        const LoadResult r = reader.read(DatabaseTable::Customers, dataFile("est2000.mdb"), "X");
+        QVERIFY(!r.ok);
+        QVERIFY(fired);
     }
 
     void missingReaderProgramIsNamed() {
