@@ -207,7 +207,8 @@ StoredEntry decodeEntry(QByteArrayView record) {
     e.ProductCode = storedText(record.sliced(28, 2));
     e.PONumber = storedText(record.sliced(30, 10));
     e.Description = storedText(record.sliced(40, 76));
-    const QByteArrayView amount = record.sliced(116, LedgerEntryRecord::kAmountWidth);
+    const QByteArrayView amount =
+        record.sliced(LedgerEntryRecord::kAmountOffset, LedgerEntryRecord::kAmountWidth);
     e.AmountText = storedText(amount);
 
     if (const auto d = readDateField(invoiceDate, DateOrder::YyMmDd))

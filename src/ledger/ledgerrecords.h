@@ -54,6 +54,7 @@ std::optional<QByteArray> amountText(std::int64_t cents);
 // One invoice line of a ledger file "\led" + ledger number + ".dat".
 struct LedgerEntryRecord {
     static constexpr int kLength = 128;
+    static constexpr int kAmountOffset = 116;
     static constexpr int kAmountWidth = 10;
 
     QString InvoiceNumber;
