@@ -1,5 +1,6 @@
 #include "ledger/ledgermodel.h"
 
+#include "ledger/ledgerstore.h"
 #include "platform/regional.h"
 
 #include <algorithm>
@@ -222,6 +223,38 @@ QString LedgerModel::summaryText(const Summary& s) {
     else if (s.unread > 1)
         text += QStringLiteral(" (%1 amounts do not read and are not counted)").arg(s.unread);
     return text;
+}
+
+LedgerChoice chooseLedger(LedgerStore& store, QStringView ledgerBox, QStringView customerName) {
+    if (const auto n = parseLedgerNumber(ledgerBox.trimmed()))
+        return {ledgerNumberText(*n), {}};
+    if (customerName.trimmed().isEmpty())
+        return {{}, QStringLiteral("Choose a customer first.")};
+    try {
+        if (const auto n = store.findCustomer(customerName))
+            return {ledgerNumberText(*n), {}};
+    } catch (const IoError& e) {
+        return {{}, e.text()};
+    }
+    return {{}, QStringLiteral("This customer has no ledger yet.")};
+}
+
+QString ledgerTitle(const QString& numberText, QStringView customerName) {
+    return QStringLiteral("Ledger %1 - %2").arg(numberText, customerName.trimmed());
+}
+
+LedgerLoad loadLedger(const LedgerStore& store, const QString& numberText, bool reloading) {
+    try {
+        if (auto c = store.readEntries(numberText))
+            return {std::move(*c), {}};
+    } catch (const IoError& e) {
+        return {std::nullopt, e.text()};
+    }
+    if (reloading) {
+        return {std::nullopt, QStringLiteral("The ledger file %1 is no longer there.")
+                                  .arg(store.ledgerPath(numberText))};
+    }
+    return {std::nullopt, QStringLiteral("This customer has no ledger yet.")};
 }
 
 } // namespace tw::ledger

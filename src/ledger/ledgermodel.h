@@ -3,10 +3,14 @@
 
 #include <QAbstractTableModel>
 #include <QString>
+#include <QStringView>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace tw::ledger {
+
+class LedgerStore;
 
 // The rows of one ledger file as the ledger window shows them: read-only, one row per record
 // in file order, and one last row for a trailing partial record. Records stay as their bytes
@@ -74,5 +78,26 @@ private:
     mutable std::int64_t cachedRecord_ = -1;
     mutable StoredEntry cached_;
 };
+
+// Which ledger the ledger window shows for the main window's choice: the number in the
+// ledger box, or else the customer's ledger from the index. A message instead when there is
+// none (or the index cannot be read).
+struct LedgerChoice {
+    QString numberText; // empty with a message
+    QString message;
+};
+LedgerChoice chooseLedger(LedgerStore& store, QStringView ledgerBox, QStringView customerName);
+
+// "Ledger 00013 - NAME"
+QString ledgerTitle(const QString& numberText, QStringView customerName);
+
+// A ledger read for the window, or the message naming the file that could not be read. A
+// file that is not there is a customer without entries when the window opens, and a file
+// that vanished when it reloads.
+struct LedgerLoad {
+    std::optional<LedgerContents> contents;
+    QString message;
+};
+LedgerLoad loadLedger(const LedgerStore& store, const QString& numberText, bool reloading);
 
 } // namespace tw::ledger

@@ -2,7 +2,10 @@
 // the count and total below the table.
 #include "ledger/ledgermodel.h"
 #include "ledger/ledgerrecords.h"
+#include "ledger/ledgerstore.h"
+#include "ledgerfolder.h"
 #include "testregistry.h"
+#include "testsupport.h"
 
 #include <QtTest>
 
@@ -160,6 +163,74 @@ private slots:
         QCOMPARE(m.rowCount(), 1);
         QCOMPARE(cell(m, 0, LedgerModel::ColInvoiceNumber).toString(), QStringLiteral("Z9"));
         QCOMPARE(m.summary().totalCents, qint64(1));
+    }
+
+    // The ledger the window opens for the main window's ledger box and customer name.
+    void chooseLedger_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("customer");
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<QString>("message");
+        const QString ok = QStringLiteral("F:\\LEDGER");
+        QTest::newRow("ledger box") << ok << "00013"
+                                    << "NOBODY"
+                                    << "00013"
+                                    << "";
+        QTest::newRow("from the index") << ok << ""
+                                        << "  BETA CO "
+                                        << "00002"
+                                        << "";
+        QTest::newRow("case counts") << ok << ""
+                                     << "beta co"
+                                     << ""
+                                     << "This customer has no ledger yet.";
+        QTest::newRow("new customer") << ok << ""
+                                      << "GAMMA"
+                                      << ""
+                                      << "This customer has no ledger yet.";
+        QTest::newRow("no customer") << ok << ""
+                                     << "   "
+                                     << ""
+                                     << "Choose a customer first.";
+        QTest::newRow("index unreadable") << "F:\\MISSING"
+                                          << ""
+                                          << "BETA CO"
+                                          << ""
+                                          << "F:\\MISSING\\ledger.ndx";
+    }
+    void chooseLedger() {
+        QFETCH(QString, folder);
+        QFETCH(QString, box);
+        QFETCH(QString, customer);
+        QFETCH(QString, number);
+        QFETCH(QString, message);
+        tw::test::LedgerFolder f;
+        tw::test::writeAll(f.file("ledger.ndx"), LedgerIndexRecord{1, "ALPHA"}.encode() +
+                                                     LedgerIndexRecord{2, "BETA CO"}.encode());
+        LedgerStore store = f.store(folder);
+        const LedgerChoice c = tw::ledger::chooseLedger(store, box, customer);
+        QCOMPARE(c.numberText, number);
+        QVERIFY2(message.isEmpty() ? c.message.isEmpty() : c.message.contains(message),
+                 qPrintable(c.message));
+    }
+
+    void loadMessagesNameTheFile() {
+        tw::test::LedgerFolder f;
+        const LedgerStore store = f.store();
+        QCOMPARE(loadLedger(store, "00009", false).message,
+                 QStringLiteral("This customer has no ledger yet."));
+        QCOMPARE(loadLedger(store, "00009", true).message,
+                 QStringLiteral("The ledger file F:\\LEDGER\\led00009.dat is no longer there."));
+        QVERIFY(QDir().mkpath(f.file("led00008.dat")));
+        const LedgerLoad dir = loadLedger(store, "00008", true);
+        QVERIFY(!dir.contents);
+        QVERIFY2(dir.message.contains("F:\\LEDGER\\led00008.dat"), qPrintable(dir.message));
+        tw::test::writeAll(f.file("led00007.dat"), record("A1", "", "", "", 5));
+        const LedgerLoad good = loadLedger(store, "00007", false);
+        QVERIFY(good.contents);
+        QCOMPARE(good.contents->count(), qint64(1));
+        QCOMPARE(ledgerTitle("00007", u"  ACME  CO "), QStringLiteral("Ledger 00007 - ACME  CO"));
     }
 };
 TW_REGISTER_TEST(LedgerModelTest)

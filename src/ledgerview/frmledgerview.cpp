@@ -1,0 +1,146 @@
+#include "ledgerview/frmledgerview.h"
+
+#include "ledger/ledgermodel.h"
+#include "ledger/ledgerstore.h"
+#include "ledgerview/oddcelldelegate.h"
+#include "platform/dospath.h"
+#include "platform/host.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace tw {
+
+namespace {
+
+// Column widths in average characters: wide enough for the field's full width.
+constexpr int kColumnChars[ledger::LedgerModel::ColumnCount] = {11, 9, 9, 11, 8, 40, 14, 11};
+
+} // namespace
+
+frmLedgerView::frmLedgerView(const DosPaths& paths, Host& host, QWidget* parent)
+    : QWidget(parent, Qt::Window), paths_(paths), host_(host) {
+    setObjectName(QStringLiteral("frmLedgerView"));
+    model_ = new ledger::LedgerModel(this);
+
+    lblFilter = new QLabel(QStringLiteral("&Filter:"), this);
+    lblFilter->setObjectName(QStringLiteral("lblFilter"));
+    txtFilter = new QLineEdit(this);
+    txtFilter->setObjectName(QStringLiteral("txtFilter"));
+    txtFilter->setAccessibleName(QStringLiteral("Filter"));
+    txtFilter->setClearButtonEnabled(true);
+    lblFilter->setBuddy(txtFilter);
+    connect(txtFilter, &QLineEdit::textChanged, this, [this] { txtFilter_Change(); });
+
+    grdLedger = new QTableView(this);
+    grdLedger->setObjectName(QStringLiteral("grdLedger"));
+    grdLedger->setAccessibleName(QStringLiteral("Ledger entries"));
+    grdLedger->setModel(model_);
+    grdLedger->setItemDelegate(new OddCellDelegate(grdLedger));
+    grdLedger->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grdLedger->setSelectionMode(QAbstractItemView::SingleSelection);
+    grdLedger->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grdLedger->setWordWrap(false);
+    grdLedger->setTabKeyNavigation(false);
+    // Fixed row heights and column widths: nothing is measured over all rows, so a long
+    // ledger opens as fast as a short one.
+    QHeaderView* rows = grdLedger->verticalHeader();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(fontMetrics().height() + 6);
+    QHeaderView* cols = grdLedger->horizontalHeader();
+    cols->setSectionResizeMode(QHeaderView::Interactive);
+    cols->setStretchLastSection(true);
+    const int ch = fontMetrics().averageCharWidth();
+    int width = rows->sizeHint().width() + 40;
+    for (int c = 0; c < ledger::LedgerModel::ColumnCount; ++c) {
+        grdLedger->setColumnWidth(c, kColumnChars[c] * ch + 12);
+        width += kColumnChars[c] * ch + 12;
+    }
+
+    lblSummary = new QLabel(this);
+    lblSummary->setObjectName(QStringLiteral("lblSummary"));
+    lblSummary->setAccessibleName(QStringLiteral("Entries and total"));
+    lblSummary->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(lblFilter);
+    top->addWidget(txtFilter, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(grdLedger, 1);
+    layout->addWidget(lblSummary);
+
+    auto* mnuReload = new QAction(QStringLiteral("Reload"), this);
+    mnuReload->setObjectName(QStringLiteral("mnuReload"));
+    mnuReload->setShortcut(QKeySequence(Qt::Key_F5));
+    connect(mnuReload, &QAction::triggered, this, [this] { reload(); });
+    addAction(mnuReload);
+    auto* mnuClose = new QAction(QStringLiteral("Close"), this);
+    mnuClose->setObjectName(QStringLiteral("mnuClose"));
+    mnuClose->setShortcut(QKeySequence(Qt::Key_Escape));
+    connect(mnuClose, &QAction::triggered, this, &QWidget::close);
+    addAction(mnuClose);
+
+    resize(width, 24 * rows->defaultSectionSize());
+    setTabOrder(txtFilter, grdLedger);
+}
+
+frmLedgerView::~frmLedgerView() = default;
+
+QString frmLedgerView::ledgerPath() const {
+    return ledger::LedgerStore(paths_, folder_).ledgerPath(numberText_);
+}
+
+bool frmLedgerView::showLedger(const QString& ledgerFolder, const QString& numberText,
+                               const QString& customerName) {
+    folder_ = ledgerFolder;
+    numberText_ = numberText;
+    setWindowTitle(ledger::ledgerTitle(numberText, customerName));
+    return load(false);
+}
+
+bool frmLedgerView::reload() {
+    return load(true);
+}
+
+bool frmLedgerView::load(bool reloading) {
+    const ledger::LedgerStore store(paths_, folder_);
+    auto result = ledger::loadLedger(store, numberText_, reloading);
+    if (!result.contents) {
+        host_.message(result.message);
+        return false;
+    }
+    model_->setContents(std::move(*result.contents));
+    showRows();
+    return true;
+}
+
+void frmLedgerView::selectRow(int row) {
+    if (row < 0)
+        return;
+    const QModelIndex at = model_->index(row, 0);
+    grdLedger->setCurrentIndex(at);
+    grdLedger->selectRow(row);
+    grdLedger->scrollTo(at);
+}
+
+void frmLedgerView::showRows() {
+    grdLedger->clearSpans();
+    const int last = model_->rowCount() - 1;
+    if (model_->isIncompleteRow(last))
+        grdLedger->setSpan(last, 0, 1, ledger::LedgerModel::ColumnCount);
+    lblSummary->setText(ledger::LedgerModel::summaryText(model_->summary()));
+    selectRow(last);
+}
+
+void frmLedgerView::txtFilter_Change() {
+    model_->setFilter(txtFilter->text());
+    showRows();
+}
+
+} // namespace tw

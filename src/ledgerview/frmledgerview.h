@@ -1,0 +1,58 @@
+#pragma once
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableView;
+
+namespace tw {
+class DosPaths;
+class Host;
+namespace ledger {
+class LedgerModel;
+}
+
+// The Customer Ledger window: one customer's ledger file as it stands, read-only. It reads
+// the file whole when it opens, on F5 and after each posting this program makes to it.
+class frmLedgerView : public QWidget {
+    Q_OBJECT
+public:
+    frmLedgerView(const DosPaths& paths, Host& host, QWidget* parent = nullptr);
+    ~frmLedgerView() override;
+
+    // Shows the ledger of that number in the ledger folder (DOS text) under the customer's
+    // name. False, with the message shown, when the file cannot be read or is not there.
+    bool showLedger(const QString& ledgerFolder, const QString& numberText,
+                    const QString& customerName);
+    // Reads the file again and selects the last row. False, with the message shown, when it
+    // cannot be read; the rows read before stay.
+    bool reload();
+    // The DOS path of the ledger file shown.
+    QString ledgerPath() const;
+
+    ledger::LedgerModel* model() const { return model_; }
+
+    QLabel* lblFilter = nullptr;
+    QLineEdit* txtFilter = nullptr;
+    QTableView* grdLedger = nullptr;
+    QLabel* lblSummary = nullptr;
+
+    void txtFilter_Change();
+
+private:
+    bool load(bool reloading);
+    void selectRow(int row);
+    // After the rows changed: the incomplete record's row across the table, the summary, the
+    // last row selected and in view.
+    void showRows();
+
+    const DosPaths& paths_;
+    Host& host_;
+    QString folder_;
+    QString numberText_;
+    ledger::LedgerModel* model_ = nullptr;
+};
+
+} // namespace tw
