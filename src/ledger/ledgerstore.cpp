@@ -145,6 +145,10 @@ QString LedgerStore::indexPath() const {
     return folder_ + QStringLiteral("\\ledger.ndx");
 }
 
+QString LedgerStore::folderFile(const QString& name) const {
+    return folder_ + QLatin1Char('\\') + name;
+}
+
 QString LedgerStore::ledgerPath(const QString& numberText) const {
     return folder_ + QStringLiteral("\\led") + numberText + QStringLiteral(".dat");
 }
@@ -162,6 +166,10 @@ void openIn(RecordFile& file, const DosPaths& paths, const QString& folder, cons
 }
 
 } // namespace
+
+void LedgerStore::open(RecordFile& file, const QString& dosPath) const {
+    openIn(file, paths_, folder_, dosPath);
+}
 
 std::optional<int> LedgerStore::findCustomer(QStringView name, bool repairDamagedLast) {
     const QByteArray wanted = indexName(name);

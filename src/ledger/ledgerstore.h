@@ -11,7 +11,8 @@
 
 namespace tw {
 class DosPaths;
-}
+class RecordFile;
+} // namespace tw
 
 namespace tw::ledger {
 
@@ -39,6 +40,10 @@ public:
 
     QString indexPath() const;                           // F:\LEDGER\ledger.ndx
     QString ledgerPath(const QString& numberText) const; // F:\LEDGER\led00012.dat
+    QString folderFile(const QString& name) const;       // F:\LEDGER\ + name
+    // Opens a file of the ledger folder (a DOS path from the calls above) for reading and
+    // writing, created when missing.
+    void open(RecordFile& file, const QString& dosPath) const;
 
     // The ledger number of the first index record whose name equals the customer's index name
     // (indexName), or nullopt. A missing index is created empty. The index is read front to

@@ -1,0 +1,129 @@
+#include "ledger/journal.h"
+
+#include "ledger/ledgerstore.h"
+#include "platform/recordfile.h"
+
+#include <QSysInfo>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace tw::ledger {
+
+namespace {
+
+// Every journal writer locks this one byte, far beyond any line, for the whole append: the end
+// of the file is read and written under it.
+constexpr std::int64_t kLockOffset = std::int64_t(1) << 40;
+// Waiting longer would hold up the operator after a posting that is already done.
+constexpr int kLockTimeoutMs = 2000;
+
+QString loginName() {
+    if (const passwd* pw = ::getpwuid(::geteuid()); pw && pw->pw_name)
+        return QString::fromLocal8Bit(pw->pw_name);
+    return qEnvironmentVariable("USER");
+}
+
+QString twoDigits(int v) {
+    return QStringLiteral("%1").arg(v, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+JournalEntry JournalEntry::now() {
+    JournalEntry e;
+    e.time = QDateTime::currentDateTime();
+    e.user = loginName();
+    e.computer = QSysInfo::machineHostName();
+    return e;
+}
+
+QString journalFileName() {
+    return QStringLiteral("POSTINGS.CSV");
+}
+
+QByteArray csvField(QStringView text) {
+    const QByteArray utf8 = text.toUtf8();
+    bool quote = false;
+    for (char c : utf8) {
+        if (c == ',' || c == '"' || c == '\r' || c == '\n') {
+            quote = true;
+            break;
+        }
+    }
+    if (!quote)
+        return utf8;
+    QByteArray out = "\"";
+    for (char c : utf8) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
+    return out;
+}
+
+QString isoTimeWithOffset(const QDateTime& t) {
+    const int offset = t.offsetFromUtc();
+    const int a = offset < 0 ? -offset : offset;
+    return t.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
+           (offset < 0 ? QLatin1Char('-') : QLatin1Char('+')) + twoDigits(a / 3600) +
+           QLatin1Char(':') + twoDigits(a / 60 % 60);
+}
+
+QString plainAmount(std::int64_t cents) {
+    const bool neg = cents < 0;
+    const std::uint64_t a = neg ? std::uint64_t(0) - std::uint64_t(cents) : std::uint64_t(cents);
+    return QStringLiteral("%1%2.%3")
+        .arg(neg ? QStringLiteral("-") : QString())
+        .arg(a / 100)
+        .arg(twoDigits(int(a % 100)));
+}
+
+QByteArray journalHeader() {
+    return "time,user,computer,action,ledger,customer,invoice,job,amount,offset\r\n";
+}
+
+QByteArray journalLine(const JournalEntry& e) {
+    const QString fields[] = {
+        isoTimeWithOffset(e.time),
+        e.user,
+        e.computer,
+        e.action == JournalEntry::Action::Post ? QStringLiteral("post") : QStringLiteral("reverse"),
+        e.ledgerNumber,
+        e.customerName,
+        e.invoiceNumber,
+        e.jobNumber,
+        plainAmount(e.amountCents),
+        QString::number(e.recordOffset),
+    };
+    QByteArray line;
+    for (const QString& f : fields) {
+        if (!line.isEmpty())
+            line += ',';
+        line += csvField(f);
+    }
+    line += "\r\n";
+    return line;
+}
+
+void appendJournal(const LedgerStore& store, const JournalEntry& e) {
+    RecordFile file;
+    store.open(file, store.folderFile(journalFileName()));
+    RangeLock lock(file, kLockOffset, 1, kLockTimeoutMs);
+    const std::int64_t end = file.length();
+    QByteArray bytes;
+    if (end == 0) {
+        bytes = journalHeader();
+    } else {
+        char last = 0;
+        file.read(end - 1, &last, 1);
+        if (last != '\n')
+            bytes = "\r\n";
+    }
+    bytes += journalLine(e);
+    file.write(end, bytes);
+    file.sync();
+}
+
+} // namespace tw::ledger

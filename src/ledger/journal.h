@@ -1,0 +1,51 @@
+#pragma once
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QStringView>
+#include <cstdint>
+
+namespace tw::ledger {
+
+class LedgerStore;
+
+// "POSTINGS.CSV" in the ledger folder: one line for each posting and each reversal, shared by
+// every PC that posts. CSV as RFC 4180 has it (CR LF line ends, fields with a comma, a quote
+// or a line break quoted, quotes doubled), UTF-8, a header line first.
+struct JournalEntry {
+    enum class Action { Post, Reverse };
+
+    QDateTime time;
+    QString user;     // login name
+    QString computer; // host name
+    Action action = Action::Post;
+    QString ledgerNumber;
+    QString customerName;
+    QString invoiceNumber;
+    QString jobNumber;
+    std::int64_t amountCents = 0;
+    std::int64_t recordOffset = 0; // byte offset of the record in the ledger file
+
+    // The user and computer of this process, and the time now.
+    static JournalEntry now();
+};
+
+QString journalFileName(); // POSTINGS.CSV
+
+// One field as CSV: quoted when it holds a comma, a quote, CR or LF (quotes doubled).
+QByteArray csvField(QStringView text);
+// The header line and one line of the journal, each with its CR LF.
+QByteArray journalHeader();
+QByteArray journalLine(const JournalEntry& e);
+// ISO 8601 with the offset from UTC: 2006-01-15T14:03:09-05:00.
+QString isoTimeWithOffset(const QDateTime& t);
+// Plain decimal with two places: 123450 gives 1234.50, -5 gives -0.05.
+QString plainAmount(std::int64_t cents);
+
+// Appends the entry's line to the journal in the store's ledger folder, creating it with its
+// header. The line is written under a lock that every journal writer takes and is on disk
+// on return. A line left torn by an earlier crash is ended first, so the new line stays whole.
+// Throws IoError naming the file.
+void appendJournal(const LedgerStore& store, const JournalEntry& e);
+
+} // namespace tw::ledger
