@@ -1,6 +1,10 @@
 #include "ledger/journal.h"
 
+#include "ledger/ledgerrecords.h"
 #include "ledger/ledgerstore.h"
+#include "ledger/posting.h"
+#include "platform/ioerror.h"
+#include "platform/log.h"
 #include "platform/recordfile.h"
 
 #include <QSysInfo>
@@ -124,6 +128,28 @@ void appendJournal(const LedgerStore& store, const JournalEntry& e) {
     bytes += journalLine(e);
     file.write(end, bytes);
     file.sync();
+}
+
+QString journalPosting(const LedgerStore& store, const Posting& posting, const PostOutcome& out) {
+    JournalEntry e = JournalEntry::now();
+    e.action = posting.reversal ? JournalEntry::Action::Reverse : JournalEntry::Action::Post;
+    e.ledgerNumber = ledgerNumberText(out.ledger);
+    e.customerName = posting.customer.trimmed();
+    // What the ledger holds, not what was typed.
+    const StoredEntry stored = decodeEntry(posting.record);
+    e.invoiceNumber = stored.InvoiceNumber;
+    e.jobNumber = stored.JobNumber;
+    e.amountCents = stored.AmountCents;
+    e.recordOffset = out.offset;
+    try {
+        appendJournal(store, e);
+    } catch (const IoError& err) {
+        qCWarning(lcLedger).noquote() << "journal line not written:" << err.text();
+        return QStringLiteral("The invoice is posted, but the journal of postings was not "
+                              "written. %1")
+            .arg(err.text());
+    }
+    return {};
 }
 
 } // namespace tw::ledger

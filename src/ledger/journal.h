@@ -8,6 +8,8 @@
 namespace tw::ledger {
 
 class LedgerStore;
+struct Posting;
+struct PostOutcome;
 
 // "POSTINGS.CSV" in the ledger folder: one line for each posting and each reversal, shared by
 // every PC that posts. CSV as RFC 4180 has it (CR LF line ends, fields with a comma, a quote
@@ -47,5 +49,10 @@ QString plainAmount(std::int64_t cents);
 // on return. A line left torn by an earlier crash is ended first, so the new line stays whole.
 // Throws IoError naming the file.
 void appendJournal(const LedgerStore& store, const JournalEntry& e);
+
+// The journal line of a posting whose record is on disk, with this machine's user and time.
+// A journal that cannot be written never touches the posting: the reason is logged and
+// returned as the operator's warning; empty when the line was written.
+QString journalPosting(const LedgerStore& store, const Posting& posting, const PostOutcome& out);
 
 } // namespace tw::ledger

@@ -1,5 +1,6 @@
 #include "ledger/posting.h"
 
+#include "ledger/journal.h"
 #include "ledger/ledgerrecords.h"
 #include "ledger/ledgerstore.h"
 #include "platform/host.h"
@@ -183,8 +184,11 @@ PostOutcome post(LedgerStore& store, const Posting& posting, const AfterDurable&
         return out;
     }
     out.posted = true;
-    if (after)
-        out.warning = after(posting, out);
+    out.warning = journalPosting(store, posting, out);
+    if (after) {
+        const QString more = after(posting, out);
+        out.warning = out.warning.isEmpty() ? more : out.warning + QLatin1Char(' ') + more;
+    }
     return out;
 }
 

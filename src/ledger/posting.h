@@ -43,6 +43,7 @@ struct Posting {
     QString customer;             // the name a new ledger is made for (and shown in logs)
     QString invoice;              // the invoice number as typed
     std::int64_t amountCents = 0; // the amount stored
+    bool reversal = false;        // a correction of an earlier entry, so journalled
 
     // A ready record for an existing ledger (a reversal, a correction).
     static Posting toLedger(int ledger, const QByteArray& record, const QString& customer = {});
@@ -69,8 +70,9 @@ struct PostOutcome {
 // for the operator, or an empty text. It can no longer undo or stop the posting.
 using AfterDurable = std::function<QString(const Posting&, const PostOutcome&)>;
 
-// Allocates the ledger when the posting has none, then appends the record. A failure leaves
-// what was written: a ledger allocated before a failed append is reported in `ledger`, so
+// Allocates the ledger when the posting has none, then appends the record, then adds its line
+// to the journal of postings (a journal that cannot be written gives a warning only). A failure
+// leaves what was written: a ledger allocated before a failed append is reported in `ledger`, so
 // that a retry adds the invoice to it instead of allocating again.
 PostOutcome post(LedgerStore& store, const Posting& posting, const AfterDurable& after = {});
 

@@ -1,31 +1,7 @@
 #pragma once
-#include "ledger/ledgerstore.h"
-#include "platform/dospath.h"
-
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+// The ledger folder sandbox under the name some tests know it by.
+#include "postingdriver.h"
 
 namespace tw::test {
-
-// A program folder whose drive F: maps to a temporary directory holding F:\LEDGER.
-struct LedgerFolder {
-    QTemporaryDir tmp;
-    QString drive;  // native directory of F:
-    QString folder; // native directory of F:\LEDGER
-    tw::DosPaths paths;
-
-    LedgerFolder() : paths(tmp.path() + "/prog") {
-        drive = tmp.path() + "/drive_f";
-        folder = drive + "/LEDGER";
-        QDir().mkpath(folder);
-        QDir().mkpath(tmp.path() + "/prog/dosdevices");
-        QFile::link(drive, tmp.path() + "/prog/dosdevices/f:");
-    }
-    QString file(const QString& name) const { return folder + '/' + name; }
-    tw::ledger::LedgerStore store(const QString& dos = QStringLiteral("F:\\LEDGER")) const {
-        return tw::ledger::LedgerStore(paths, dos);
-    }
-};
-
+using LedgerFolder = LedgerSandbox;
 } // namespace tw::test

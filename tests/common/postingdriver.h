@@ -42,8 +42,8 @@ struct LedgerSandbox {
         return file(QStringLiteral("led") + tw::ledger::ledgerNumberText(number) +
                     QStringLiteral(".dat"));
     }
-    tw::ledger::LedgerStore store() const {
-        return tw::ledger::LedgerStore(paths, QStringLiteral("F:\\LEDGER"));
+    tw::ledger::LedgerStore store(const QString& dos = QStringLiteral("F:\\LEDGER")) const {
+        return tw::ledger::LedgerStore(paths, dos);
     }
 };
 

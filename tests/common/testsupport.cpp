@@ -1,6 +1,7 @@
 #include "testsupport.h"
 
 #include <QFile>
+#include <QStringList>
 #include <stdexcept>
 
 namespace tw::test {
@@ -18,6 +19,42 @@ void writeAll(const QString& path, const QByteArray& bytes) {
         throw std::runtime_error("cannot write test file " + path.toStdString());
 }
 
-QString dataFile(const QString& name) { return QStringLiteral(TW_TEST_DATA_DIR "/") + name; }
+QStringList parseCsvRecord(const QByteArray& line) {
+    QStringList fields;
+    QByteArray f;
+    qsizetype i = 0;
+    for (;;) {
+        f.clear();
+        if (i < line.size() && line[i] == '"') {
+            ++i;
+            for (;; ++i) {
+                if (i >= line.size())
+                    return {};
+                if (line[i] == '"') {
+                    if (i + 1 < line.size() && line[i + 1] == '"') {
+                        f += '"';
+                        ++i;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                f += line[i];
+            }
+        } else {
+            while (i < line.size() && line[i] != ',' && line[i] != '\r')
+                f += line[i++];
+        }
+        fields << QString::fromUtf8(f);
+        if (i < line.size() && line[i] == ',') {
+            ++i;
+            continue;
+        }
+        return line.mid(i) == "\r\n" ? fields : QStringList{};
+    }
+}
+QString dataFile(const QString& name) {
+    return QStringLiteral(TW_TEST_DATA_DIR "/") + name;
+}
 
 } // namespace tw::test

@@ -27,4 +27,8 @@ QByteArray readAll(const QString& path);
 void writeAll(const QString& path, const QByteArray& bytes);
 QString dataFile(const QString& name); // a file of tests/data
 
+// The fields of one CSV record as RFC 4180 reads it, which must end in CR LF right after its
+// last field; empty when it does not read.
+QStringList parseCsvRecord(const QByteArray& line);
+
 } // namespace tw::test

@@ -1,17 +1,20 @@
 // The journal of postings: RFC 4180 lines in UTF-8 that a spreadsheet reads back field for
 // field, a header once, and a line that stays whole after a torn one.
 #include "ledger/journal.h"
+#include "ledger/ledgerrecords.h"
 #include "ledger/ledgerstore.h"
-#include "ledgerfolder.h"
+#include "ledger/posting.h"
 #include "platform/ioerror.h"
+#include "postingdriver.h"
 #include "testregistry.h"
 #include "testsupport.h"
 
+#include <QDir>
 #include <QTimeZone>
 #include <QtTest>
 
 using namespace tw::ledger;
-using tw::test::LedgerFolder;
+using tw::test::LedgerSandbox;
 using tw::test::readAll;
 using tw::test::writeAll;
 
@@ -30,42 +33,6 @@ JournalEntry sampleEntry() {
     e.amountCents = 123450;
     e.recordOffset = 1536;
     return e;
-}
-
-// Reads one CSV record back as RFC 4180 has it; the line end must follow the last field.
-QStringList parseCsvLine(const QByteArray& line) {
-    QStringList fields;
-    QByteArray f;
-    qsizetype i = 0;
-    for (;;) {
-        f.clear();
-        if (i < line.size() && line[i] == '"') {
-            ++i;
-            for (;; ++i) {
-                if (i >= line.size())
-                    return {};
-                if (line[i] == '"') {
-                    if (i + 1 < line.size() && line[i + 1] == '"') {
-                        f += '"';
-                        ++i;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                f += line[i];
-            }
-        } else {
-            while (i < line.size() && line[i] != ',' && line[i] != '\r')
-                f += line[i++];
-        }
-        fields << QString::fromUtf8(f);
-        if (i < line.size() && line[i] == ',') {
-            ++i;
-            continue;
-        }
-        return line.mid(i) == "\r\n" ? fields : QStringList{};
-    }
 }
 
 } // namespace
@@ -92,7 +59,7 @@ private slots:
         JournalEntry e = sampleEntry();
         e.customerName = text;
         e.invoiceNumber = text;
-        const QStringList fields = parseCsvLine(journalLine(e));
+        const QStringList fields = tw::test::parseCsvRecord(journalLine(e));
         QCOMPARE(fields.size(), 10);
         QCOMPARE(fields[5], text);
         QCOMPARE(fields[6], text);
@@ -104,9 +71,9 @@ private slots:
                                             "ACME PRINTING,A1001,00004711,1234.50,1536\r\n"));
         e.action = JournalEntry::Action::Reverse;
         e.amountCents = -123450;
-        QCOMPARE(parseCsvLine(journalLine(e)).mid(3, 1), QStringList{"reverse"});
-        QCOMPARE(parseCsvLine(journalLine(e)).mid(8, 1), QStringList{"-1234.50"});
-        QCOMPARE(parseCsvLine(journalHeader()).size(), 10);
+        QCOMPARE(tw::test::parseCsvRecord(journalLine(e)).mid(3, 1), QStringList{"reverse"});
+        QCOMPARE(tw::test::parseCsvRecord(journalLine(e)).mid(8, 1), QStringList{"-1234.50"});
+        QCOMPARE(tw::test::parseCsvRecord(journalHeader()).size(), 10);
         // A journal entry of this machine names a user and a computer.
         const JournalEntry here = JournalEntry::now();
         QVERIFY(!here.user.isEmpty());
@@ -137,7 +104,7 @@ private slots:
     }
 
     void appendsWithOneHeader() {
-        LedgerFolder f;
+        LedgerSandbox f;
         const LedgerStore store = f.store();
         JournalEntry e = sampleEntry();
         appendJournal(store, e);
@@ -149,7 +116,7 @@ private slots:
     }
 
     void tornLineIsEndedFirst() {
-        LedgerFolder f;
+        LedgerSandbox f;
         const QByteArray torn = journalHeader() + journalLine(sampleEntry()).left(30);
         writeAll(f.file("POSTINGS.CSV"), torn);
         appendJournal(f.store(), sampleEntry());
@@ -157,13 +124,57 @@ private slots:
     }
 
     void failureNamesTheFile() {
-        LedgerFolder f;
+        LedgerSandbox f;
         try {
             appendJournal(f.store("F:\\MISSING"), sampleEntry());
             QFAIL("a journal in a missing folder was written");
         } catch (const tw::IoError& e) {
             QVERIFY2(e.text().contains("F:\\MISSING\\POSTINGS.CSV"), qPrintable(e.text()));
         }
+    }
+
+    // Each posting leaves one line with what its record holds; a journal that cannot be
+    // written leaves the posting in place and says so.
+    void postingsAreJournalled_data() {
+        QTest::addColumn<bool>("reversal");
+        QTest::addColumn<bool>("journalBlocked");
+        QTest::newRow("post") << false << false;
+        QTest::newRow("reverse") << true << false;
+        QTest::newRow("journal cannot be written") << false << true;
+    }
+    void postingsAreJournalled() {
+        QFETCH(bool, reversal);
+        QFETCH(bool, journalBlocked);
+        LedgerSandbox f;
+        LedgerStore store = f.store();
+        if (journalBlocked)
+            QVERIFY(QDir().mkpath(f.file("POSTINGS.CSV")));
+        LedgerEntryRecord r;
+        r.InvoiceNumber = QStringLiteral("A1,\"1");
+        r.InvoiceDate = QDate(2006, 1, 5);
+        r.JobNumber = QStringLiteral("00004711");
+        r.AmountCents = reversal ? -123450 : 123450;
+        Posting p = Posting::toLedger(13, *r.encode(), QStringLiteral("  Caf\u00e9, Inc. "));
+        p.reversal = reversal;
+        store.appendEntry("00013", *r.encode()); // an earlier entry: the new one is at 128
+
+        const PostOutcome out = post(store, p);
+        QVERIFY(out.posted);
+        QCOMPARE(readAll(f.file("led00013.dat")), *r.encode() + *r.encode());
+        if (journalBlocked) {
+            QVERIFY2(out.warning.contains("F:\\LEDGER\\POSTINGS.CSV"), qPrintable(out.warning));
+            QVERIFY(out.error.isEmpty());
+            return;
+        }
+        QCOMPARE(out.warning, QString());
+        const QByteArray journal = readAll(f.file("POSTINGS.CSV"));
+        QVERIFY(journal.startsWith(journalHeader()));
+        const QStringList fields = tw::test::parseCsvRecord(journal.mid(journalHeader().size()));
+        QCOMPARE(fields.size(), 10);
+        QCOMPARE(fields.mid(3),
+                 (QStringList{reversal ? "reverse" : "post", "00013", "Caf\u00e9, Inc.", "A1,\"1",
+                              "00004711", reversal ? "-1234.50" : "1234.50", "128"}));
+        QCOMPARE(QDateTime::fromString(fields[0], Qt::ISODate).isValid(), true);
     }
 };
 TW_REGISTER_TEST(JournalTest)

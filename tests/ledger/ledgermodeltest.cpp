@@ -3,7 +3,7 @@
 #include "ledger/ledgermodel.h"
 #include "ledger/ledgerrecords.h"
 #include "ledger/ledgerstore.h"
-#include "ledgerfolder.h"
+#include "postingdriver.h"
 #include "testregistry.h"
 #include "testsupport.h"
 
@@ -205,7 +205,7 @@ private slots:
         QFETCH(QString, customer);
         QFETCH(QString, number);
         QFETCH(QString, message);
-        tw::test::LedgerFolder f;
+        tw::test::LedgerSandbox f;
         tw::test::writeAll(f.file("ledger.ndx"), LedgerIndexRecord{1, "ALPHA"}.encode() +
                                                      LedgerIndexRecord{2, "BETA CO"}.encode());
         LedgerStore store = f.store(folder);
@@ -216,7 +216,7 @@ private slots:
     }
 
     void loadMessagesNameTheFile() {
-        tw::test::LedgerFolder f;
+        tw::test::LedgerSandbox f;
         const LedgerStore store = f.store();
         QCOMPARE(loadLedger(store, "00009", false).message,
                  QStringLiteral("This customer has no ledger yet."));

@@ -2,15 +2,15 @@
 // whatever does not read shown as stored and flagged instead of guessed.
 #include "ledger/ledgerrecords.h"
 #include "ledger/ledgerstore.h"
-#include "ledgerfolder.h"
 #include "platform/recordfile.h"
+#include "postingdriver.h"
 #include "testregistry.h"
 #include "testsupport.h"
 
 #include <QtTest>
 
 using namespace tw::ledger;
-using tw::test::LedgerFolder;
+using tw::test::LedgerSandbox;
 using tw::test::writeAll;
 
 namespace {
@@ -216,7 +216,7 @@ private slots:
     void fileInBlocks() {
         QFETCH(int, records);
         QFETCH(int, trailing);
-        LedgerFolder f;
+        LedgerSandbox f;
         QByteArray bytes;
         for (int i = 1; i <= records; ++i)
             bytes += bytesOf(entry(QString::number(i), i));
@@ -236,7 +236,7 @@ private slots:
     }
 
     void missingAndUnreadableFiles() {
-        LedgerFolder f;
+        LedgerSandbox f;
         // No file yet: nothing to show, and nothing is created.
         QVERIFY(!f.store().readEntries("00001"));
         QVERIFY(!QFile::exists(f.file("led00001.dat")));

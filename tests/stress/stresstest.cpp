@@ -1,5 +1,6 @@
 // Postings under load and under crashes: four processes posting into one ledger folder at
 // once, and a poster killed at random moments. TW_STRESS_SCALE=full runs the long version.
+#include "ledger/journal.h"
 #include "ledger/ledgerrecords.h"
 #include "ledger/ledgerstore.h"
 #include "platform/ioerror.h"
@@ -253,6 +254,31 @@ private slots:
         QCOMPARE(records, qsizetype(posters * postings + 3 * kKnown / 2));
         // Each new customer was allocated by exactly one poster.
         QCOMPARE(allocated, int(idx.names.size()) - kKnown);
+
+        // The journal: the header once, then one whole line for each posting, naming the
+        // ledger and the offset where its record is.
+        const QByteArray journal = readAll(box.file(tw::ledger::journalFileName()));
+        const QByteArray header = tw::ledger::journalHeader();
+        QVERIFY(journal.startsWith(header));
+        QHash<QByteArray, int> journalled;
+        qsizetype at = header.size();
+        while (at < journal.size()) {
+            const qsizetype end = journal.indexOf("\r\n", at);
+            QVERIFY2(end > at, qPrintable("torn journal line at " + QString::number(at)));
+            const QByteArray line = journal.mid(at, end + 2 - at);
+            const QStringList f = parseCsvRecord(line);
+            QVERIFY2(f.size() == 10, line.constData());
+            QCOMPARE(f[3], QStringLiteral("post"));
+            const QByteArray inv = f[6].toLatin1();
+            ++journalled[inv];
+            QCOMPARE(f[4], ledgerNumberText(where.value(inv)));
+            const QByteArray& led = files[where.value(inv)];
+            QCOMPARE(led.mid(f[9].toLongLong(), 8), inv.leftJustified(8, ' '));
+            at = end + 2;
+        }
+        QCOMPARE(journalled.size(), reported.size());
+        for (const Reported& r : reported)
+            QCOMPARE(journalled.value(r.invoice), 1);
 
         qInfo("concurrent posting: %d processes x %d postings = %d attempted, %lld found once "
               "each, %lld ledgers in the index (%d before), %d allocations, %d lookups that "
