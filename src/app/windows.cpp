@@ -2,6 +2,8 @@
 
 #include "app/appcontext.h"
 #include "help/frmhelp.h"
+#include "ledger/ledgerstore.h"
+#include "ledgerview/frmledgerview.h"
 #include "mainwindow/frmledger.h"
 #include "startup/frmpath.h"
 #include "startup/frmsplash.h"
@@ -55,6 +57,9 @@ frmPath* Windows::pathLedger() const {
 frmHelp* Windows::help() const {
     return help_;
 }
+frmLedgerView* Windows::ledgerView() const {
+    return ledgerView_;
+}
 
 frmSplash* Windows::showSplash() {
     if (splash_) {
@@ -84,6 +89,16 @@ void Windows::answerRequestsOf(frmLedger* w) {
     QObject::connect(w, &frmLedger::ledgerChooserWanted, w, [this] { openPathLedger(); });
     QObject::connect(w, &frmLedger::estChooserWanted, w, [this] { openPathEst(); });
     QObject::connect(w, &frmLedger::helpWanted, w, [this] { openHelp(); });
+    QObject::connect(w, &frmLedger::customerLedgerWanted, w,
+                     [this](const QString& folder, const QString& number, const QString& name) {
+                         openLedgerView(folder, number, name);
+                     });
+    QObject::connect(
+        w, &frmLedger::ledgerPosted, w, [this](const QString& folder, const QString& number) {
+            if (ledgerView_ && ledgerView_->ledgerPath() ==
+                                   ledger::LedgerStore(ctx_.paths, folder).ledgerPath(number))
+                ledgerView_->reload();
+        });
 }
 
 frmPath* Windows::openPathEst() {
@@ -96,6 +111,22 @@ frmPath* Windows::openPathLedger() {
 
 frmHelp* Windows::openHelp() {
     return openOnce(help_, ctx_);
+}
+
+frmLedgerView* Windows::openLedgerView(const QString& ledgerFolder, const QString& numberText,
+                                       const QString& customerName) {
+    const bool isNew = !ledgerView_;
+    if (isNew) {
+        ledgerView_ = new frmLedgerView(ctx_.paths, *ctx_.host);
+        ledgerView_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    if (!ledgerView_->showLedger(ledgerFolder, numberText, customerName)) {
+        if (isNew)
+            ledgerView_->close();
+        return nullptr;
+    }
+    bringToFront(ledgerView_);
+    return ledgerView_;
 }
 
 } // namespace tw

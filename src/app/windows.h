@@ -7,6 +7,7 @@ class frmSplash;
 class frmLedger;
 class frmPath;
 class frmHelp;
+class frmLedgerView;
 
 // The composition root's window registry: creates the program's windows on demand and answers
 // their requests for one another, so that no window includes another. Every window but the
@@ -20,6 +21,10 @@ public:
     frmPath* openPathEst();    // estimating folder chooser
     frmPath* openPathLedger(); // ledger folder chooser
     frmHelp* openHelp();
+    // The Customer Ledger window, showing that ledger (one such window at a time: asking for
+    // another ledger shows it in the open one). Null when the ledger cannot be shown.
+    frmLedgerView* openLedgerView(const QString& ledgerFolder, const QString& numberText,
+                                  const QString& customerName);
     // Opens what a main window asks for from its menu (done by openLedger; public for a main
     // window made elsewhere).
     void answerRequestsOf(frmLedger* w);
@@ -31,6 +36,7 @@ public:
     frmPath* pathEst() const;
     frmPath* pathLedger() const;
     frmHelp* help() const;
+    frmLedgerView* ledgerView() const;
 
 private:
     AppContext& ctx_;
@@ -39,6 +45,7 @@ private:
     QPointer<frmPath> pathEst_;
     QPointer<frmPath> pathLedger_;
     QPointer<frmHelp> help_;
+    QPointer<frmLedgerView> ledgerView_;
 };
 
 } // namespace tw

@@ -1,5 +1,8 @@
 #include "mainwindow/frmledger.h"
 
+#include "ledger/ledgermodel.h"
+#include "ledger/ledgerstore.h"
+
 #include "app/appcontext.h"
 #include "platform/gui/dateentrybox.h"
 #include "platform/gui/descriptionbox.h"
@@ -7,6 +10,7 @@
 #include "platform/gui/fieldevents.h"
 #include "platform/gui/geometry.h"
 #include "platform/gui/panelbutton.h"
+#include "platform/host.h"
 #include "settings/settings.h"
 
 #include <QAction>
@@ -415,6 +419,13 @@ void frmLedger::buildMenu() {
     mnuText->setCheckable(true);
     mnuDatabase->setCheckable(true);
 
+    View = bar->addMenu(QStringLiteral("&View"));
+    View->setObjectName(QStringLiteral("View"));
+    mnuCustomerLedger = View->addAction(QStringLiteral("Customer Ledger"));
+    mnuCustomerLedger->setObjectName(QStringLiteral("mnuCustomerLedger"));
+    mnuCustomerLedger->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+    mnuCustomerLedger->setShortcutContext(Qt::WindowShortcut);
+
     mnuHelp = bar->addAction(QStringLiteral("Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
 
@@ -423,6 +434,7 @@ void frmLedger::buildMenu() {
     connect(mnuEstPath, &QAction::triggered, this, [this] { mnuEstPath_Click(); });
     connect(mnuDbPath, &QAction::triggered, this, [this] { mnuDbPath_Click(); });
     connect(mnuHelp, &QAction::triggered, this, [this] { mnuHelp_Click(); });
+    connect(mnuCustomerLedger, &QAction::triggered, this, [this] { mnuCustomerLedger_Click(); });
     // The two mode entries only show the mode: choosing one must not change its tick.
     auto restoreTicks = [this] { setMenusForMode(optMil && optMil->isChecked()); };
     connect(mnuText, &QAction::triggered, this, restoreTicks);
@@ -486,6 +498,16 @@ void frmLedger::mnuEstPath_Click() {
 
 void frmLedger::mnuHelp_Click() {
     emit helpWanted();
+}
+
+void frmLedger::mnuCustomerLedger_Click() {
+    ledger::LedgerStore store(ctx_.paths, gLedger);
+    const auto c = ledger::chooseLedger(store, txtLedger->text(), cboCust->currentText());
+    if (!c.message.isEmpty()) {
+        ctx_.host->message(c.message);
+        return;
+    }
+    emit customerLedgerWanted(gLedger, c.numberText, cboCust->currentText());
 }
 
 void frmLedger::mnuDbPath_Click() {

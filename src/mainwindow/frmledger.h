@@ -101,6 +101,8 @@ public:
     QAction* mnuDbPath = nullptr; // "Set Database Path"
     QAction* mnuText = nullptr;
     QAction* mnuDatabase = nullptr;
+    QMenu* View = nullptr;
+    QAction* mnuCustomerLedger = nullptr;
     QAction* mnuHelp = nullptr;
 
     // ---- Handlers (named control_event) ----
@@ -112,6 +114,7 @@ public:
     void mnuEstPath_Click();
     void mnuDbPath_Click();
     void mnuHelp_Click();
+    void mnuCustomerLedger_Click();
     // Selecting an option from code runs its click when it was not selected before.
     void selectMode(bool database);
 
@@ -163,6 +166,11 @@ signals:
     void ledgerChooserWanted();
     void estChooserWanted();
     void helpWanted();
+    // The Customer Ledger window for that ledger of the ledger folder (DOS text).
+    void customerLedgerWanted(const QString& ledgerFolder, const QString& numberText,
+                              const QString& customerName);
+    // A record was appended to that ledger: an open view of it reads it again.
+    void ledgerPosted(const QString& ledgerFolder, const QString& numberText);
 
 protected:
     void closeEvent(QCloseEvent* event) override; // Form_QueryUnload

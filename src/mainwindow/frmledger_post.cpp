@@ -130,6 +130,7 @@ void frmLedger::lblPost_Click() {
     const auto r = ledger::postEntry(entryOf(*this, ctx_.host->today()), store, *ctx_.host);
     if (r.posted) {
         lblClear_Click();
+        emit ledgerPosted(gLedger, ledger::ledgerNumberText(r.ledger));
     } else if (r.ledger != 0 && txtLedger->text().isEmpty()) {
         // Allocated, then not written: the retry adds the invoice to this ledger.
         txtLedger->setText(ledger::ledgerNumberText(r.ledger));
