@@ -174,6 +174,7 @@ void frmLedger::buildLayout() {
     auto dateBox = [&](DateEntryBox*& member, const char* name, int l, int t, int w, int h) {
         member = new DateEntryBox(client);
         member->setObjectName(QLatin1String(name));
+        member->setHost(ctx_.host);
         paintFieldBack(member);
         placeTwips(member, l, t, w, h);
     };
@@ -239,7 +240,7 @@ void frmLedger::buildLayout() {
     setTextColour(lblNew, kRed);
     lblNew->setVisible(false);
     label(Label3, "Label3", QStringLiteral("Invoice Date:"), 5100, 1320, 1455, 255);
-    label(Label5, "Label5", QStringLiteral("m/d/yy"), 6840, 1095, 975, 255,
+    label(Label5, "Label5", QStringLiteral("m/d/yyyy"), 6840, 1095, 975, 255,
           Qt::AlignHCenter | Qt::AlignTop);
     dateBox(AeDate, "AeDate", 6650, 1320, 1170, 315);
     onLeave(AeDate, &frmLedger::AeDate_LostFocus);

@@ -164,7 +164,7 @@ void LayoutTest::captionsFontsAndColours() {
         {w.Label6, "Ledger Number:"},
         {w.lblNew, "*New Ledger*"},
         {w.Label3, "Invoice Date:"},
-        {w.Label5, "m/d/yy"},
+        {w.Label5, "m/d/yyyy"},
         {w.Label2, "Customer Name:"},
         {w.Label4, "Due Date:"},
         {w.Label7, "Invoice Number:"},

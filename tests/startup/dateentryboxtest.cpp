@@ -56,6 +56,9 @@ private slots:
     void leavingAnEmptyBoxReportsEmptyText();
     void calendarWritesShortDateWithoutCountingAsLeaving();
     void usesVerdana();
+    void shortcutKeys_data();
+    void shortcutKeys();
+    void rewrittenTextShowsFromItsStart();
 };
 
 void DateEntryBoxTest::textReadsBackAsWritten_data() {
@@ -120,6 +123,53 @@ void DateEntryBoxTest::calendarWritesShortDateWithoutCountingAsLeaving() {
 void DateEntryBoxTest::usesVerdana() {
     DateEntryBox box;
     QCOMPARE(box.font().family(), QStringLiteral("Verdana"));
+}
+
+// The keys reach the core rule with the host's today; the rule's cases are tested there.
+void DateEntryBoxTest::shortcutKeys_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("key"); // 0: none
+    QTest::addColumn<QString>("text");
+    QTest::newRow("t") << "t" << 0 << "1/15/2006";
+    QTest::newRow("T after text") << "3/3/1999T" << 0 << "1/15/2006";
+    QTest::newRow("+ on empty") << "+" << 0 << "1/16/2006";
+    QTest::newRow("- while typing") << "1-5-2006" << 0 << "1-5-2006";
+    QTest::newRow("- on a whole date") << "1-5-2006-" << 0 << "1/4/2006";
+    QTest::newRow("Up") << "2/28/2004" << int(Qt::Key_Up) << "2/29/2004";
+    QTest::newRow("Down") << "3/1/2006" << int(Qt::Key_Down) << "2/28/2006";
+    QTest::newRow("PgUp") << "1/31/2006" << int(Qt::Key_PageUp) << "2/28/2006";
+    QTest::newRow("PgDn") << "" << int(Qt::Key_PageDown) << "12/15/2005";
+}
+
+void DateEntryBoxTest::shortcutKeys() {
+    QFETCH(QString, typed);
+    QFETCH(int, key);
+    QFETCH(QString, text);
+    Form f;
+    FakeHost host;
+    f.box->setHost(&host);
+    QVERIFY(activate(&f.window));
+    f.box->setFocus();
+    QTest::keyClicks(f.box, typed);
+    if (key != 0)
+        QTest::keyClick(f.box, Qt::Key(key));
+    QCOMPARE(f.box->text(), text);
+}
+
+void DateEntryBoxTest::rewrittenTextShowsFromItsStart() {
+    Form f;
+    QVERIFY(activate(&f.window));
+    f.box->setFocus();
+    QTest::keyClicks(f.box, QStringLiteral("12/25/06"));
+    f.next->setFocus();
+    QCOMPARE(f.box->cursorPosition(), 0);
+    f.box->setText(QStringLiteral("12/25/2006")); // the leave rule's rewrite
+    QCOMPARE(f.box->cursorPosition(), 0);
+    // While the operator types, the cursor stays where the typing is.
+    f.box->setFocus();
+    f.box->end(false);
+    QTest::keyClicks(f.box, QStringLiteral("7"));
+    QCOMPARE(f.box->cursorPosition(), f.box->text().size());
 }
 
 TW_REGISTER_TEST(DateEntryBoxTest)

@@ -1,12 +1,18 @@
 #include "platform/gui/dateentrybox.h"
 
+#include "entry/datekeys.h"
+#include "platform/host.h"
+
 #include <QAction>
 #include <QCalendarWidget>
 #include <QDate>
+#include <QKeyEvent>
+
 #include <QPainter>
 #include <QPixmap>
 #include <QRegularExpression>
 #include <QVBoxLayout>
+#include <optional>
 
 namespace tw {
 
@@ -41,6 +47,32 @@ QDate dateOfText(const QString& text) {
     return QDate(year, m.captured(1).toInt(), m.captured(2).toInt());
 }
 
+// The shortcut a key stands for, if any.
+std::optional<entry::DateKey> dateKeyOf(const QKeyEvent* e) {
+    if (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+        return std::nullopt;
+    switch (e->key()) {
+    case Qt::Key_Up:
+        return entry::DateKey::DayForward;
+    case Qt::Key_Down:
+        return entry::DateKey::DayBack;
+    case Qt::Key_PageUp:
+        return entry::DateKey::MonthForward;
+    case Qt::Key_PageDown:
+        return entry::DateKey::MonthBack;
+    default:
+        break;
+    }
+    const QString t = e->text();
+    if (t == QLatin1String("t") || t == QLatin1String("T"))
+        return entry::DateKey::Today;
+    if (t == QLatin1String("+"))
+        return entry::DateKey::DayForward;
+    if (t == QLatin1String("-"))
+        return entry::DateKey::DayBack;
+    return std::nullopt;
+}
+
 } // namespace
 
 DateEntryBox::DateEntryBox(QWidget* parent) : QLineEdit(parent) {
@@ -50,6 +82,30 @@ DateEntryBox::DateEntryBox(QWidget* parent) : QLineEdit(parent) {
     calendarAction_ = addAction(calendarIcon(), QLineEdit::TrailingPosition);
     calendarAction_->setToolTip(QStringLiteral("Choose a date"));
     connect(calendarAction_, &QAction::triggered, this, &DateEntryBox::showCalendar);
+    // Text the program writes into the box while the operator is elsewhere (12/25/06 made
+    // 12/25/2006 on leaving) is shown from its start, never scrolled to its end.
+    connect(this, &QLineEdit::textChanged, this, [this] {
+        if (!hasFocus())
+            setCursorPosition(0);
+    });
+}
+
+void DateEntryBox::keyPressEvent(QKeyEvent* event) {
+    if (host_) {
+        if (const auto key = dateKeyOf(event)) {
+            if (const auto text = entry::applyDateKey(this->text(), *key, host_->today())) {
+                setText(*text);
+                event->accept();
+                return;
+            }
+        }
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void DateEntryBox::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    setCursorPosition(0);
 }
 
 void DateEntryBox::showCalendar() {
