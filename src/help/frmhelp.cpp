@@ -1,9 +1,9 @@
 #include "help/frmhelp.h"
 
+#include "app/appcontext.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/geometry.h"
 #include "platform/gui/textfit.h"
-#include "app/appcontext.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -19,7 +19,7 @@ namespace tw {
 namespace {
 
 constexpr int kClientWidthTwips = 4680;
-constexpr int kClientHeightTwips = 5145;
+constexpr int kClientHeightTwips = 6045;
 
 const QString kCrLf = QStringLiteral("\r\n");
 
@@ -28,6 +28,14 @@ const QString kCrLf = QStringLiteral("\r\n");
 QString frmHelp::instructHeadText() {
     return QStringLiteral("Instructions For DataPro Infinity Customers Only.") + kCrLf +
            QStringLiteral("For QuickBooks, Use Invoice Transfer Utility.") + kCrLf;
+}
+
+QString frmHelp::keysText() {
+    return QStringLiteral("Keys: Ctrl+L (View, Customer Ledger) shows the chosen customer's "
+                          "ledger. There, Alt+F filters the entries, Alt+R reverses the selected "
+                          "entry, F5 reads the file again and Esc closes. In a date box, T puts "
+                          "today's date, + and - or Up and Down move a day, PgUp and PgDn a "
+                          "month.");
 }
 
 QString frmHelp::instructText() {
@@ -81,9 +89,16 @@ frmHelp::frmHelp(AppContext& ctx, QWidget* parent)
     lblInstruct->setWordWrap(true);
     placeTwips(lblInstruct, 240, 1080, 4335, 3375);
 
+    lblKeys = new QLabel(this);
+    lblKeys->setObjectName(QStringLiteral("lblKeys"));
+    lblKeys->setTextFormat(Qt::PlainText);
+    lblKeys->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblKeys->setWordWrap(true);
+    placeTwips(lblKeys, 240, 4500, 4335, 900);
+
     cmdPrint = new QPushButton(QStringLiteral("Print Instructions"), this);
     cmdPrint->setObjectName(QStringLiteral("cmdPrint"));
-    placeTwips(cmdPrint, 1200, 4680, 2295, 375);
+    placeTwips(cmdPrint, 1200, 5580, 2295, 375);
     connect(cmdPrint, &QPushButton::clicked, this, &frmHelp::cmdPrint_Click);
 }
 
@@ -92,8 +107,11 @@ void frmHelp::Form_Load() {
     lblInstructHead->setText(instructHeadText());
     lblInstruct->setFont(formFont(8.25, false));
     lblInstruct->setText(instructText());
+    lblKeys->setFont(formFont(8.25, false));
+    lblKeys->setText(keysText());
     shrinkFontToFit(lblInstructHead);
     shrinkFontToFit(lblInstruct);
+    shrinkFontToFit(lblKeys);
 
     show();
     // Centred by its outer frame, which is known once it is shown.

@@ -21,10 +21,13 @@ public:
 
     static QString instructHeadText();
     static QString instructText();
+    // The keys of the ledger window and the date boxes.
+    static QString keysText();
 
     QLabel* lblExport = nullptr;
     QLabel* lblInstructHead = nullptr;
     QLabel* lblInstruct = nullptr;
+    QLabel* lblKeys = nullptr;
     QPushButton* cmdPrint = nullptr;
 
 private:

@@ -91,17 +91,22 @@ void HelpTest::textsAndLayout() {
     QVERIFY(!w->lblInstruct->font().bold());
     QVERIFY(w->lblInstruct->wordWrap());
 
-    // The whole instruction text shows in its box (the font gives way where it runs wider).
-    const QRect needed = QFontMetrics(w->lblInstruct->font())
-                             .boundingRect(w->lblInstruct->contentsRect(), Qt::TextWordWrap,
-                                           QString(w->lblInstruct->text()).remove('\r'));
-    QVERIFY(needed.height() <= w->lblInstruct->height());
+    // The whole instruction text and the keys show in their boxes (the font gives way where
+    // it runs wider).
+    QVERIFY(w->lblKeys->text().contains("Ctrl+L"));
+    for (const QLabel* label : {w->lblInstruct, w->lblKeys}) {
+        const QRect needed = QFontMetrics(label->font())
+                                 .boundingRect(label->contentsRect(), Qt::TextWordWrap,
+                                               QString(label->text()).remove('\r'));
+        QVERIFY(needed.height() <= label->height());
+    }
 
-    QCOMPARE(w->size(), QSize(312, 343)); // 4680 x 5145 twips
+    QCOMPARE(w->size(), QSize(312, 403)); // 4680 x 6045 twips
     QCOMPARE(w->lblExport->geometry(), QRect(8, 0, 297, 33));
     QCOMPARE(w->lblInstructHead->geometry(), QRect(16, 40, 289, 25));
     QCOMPARE(w->lblInstruct->geometry(), QRect(16, 72, 289, 225));
-    QCOMPARE(w->cmdPrint->geometry(), QRect(80, 312, 153, 25));
+    QCOMPARE(w->lblKeys->geometry(), QRect(16, 300, 289, 60));
+    QCOMPARE(w->cmdPrint->geometry(), QRect(80, 372, 153, 25));
     const QRect screen = w->screen()->geometry();
     QVERIFY(qAbs(w->frameGeometry().center().x() - screen.center().x()) <= 1);
     QVERIFY(qAbs(w->frameGeometry().center().y() - screen.center().y()) <= 1);
