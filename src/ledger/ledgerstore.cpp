@@ -3,11 +3,14 @@
 #include "ledger/ledgerrecords.h"
 #include "platform/dospath.h"
 #include "platform/recordfile.h"
+#include "platform/text1252.h"
 
 #include <QFileInfo>
 
 #include <QFileInfo>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -282,6 +285,77 @@ std::optional<LedgerContents> LedgerStore::readEntries(const QString& numberText
     RecordFile file;
     file.open(native, dos, RecordFile::Mode::ReadOnly);
     return readLedger(file);
+}
+
+namespace {
+
+// Windows-1252 bytes with lower-case letters turned into capitals; other bytes unchanged.
+using CaseFold = std::array<unsigned char, 256>;
+
+const CaseFold& caseFold() {
+    static const CaseFold fold = [] {
+        CaseFold f{};
+        for (int b = 0; b < 256; ++b) {
+            const char c = char(b);
+            const QString upper = ansi::decode(QByteArrayView(&c, 1)).toUpper();
+            const char u = upper.size() == 1 ? ansi::encodeChar(upper[0]) : '?';
+            f[std::size_t(b)] = (u == '?' && c != '?') ? (unsigned char)b : (unsigned char)u;
+        }
+        return f;
+    }();
+    return fold;
+}
+
+// An invoice field's bytes without the blanks around them.
+QByteArrayView trimmedField(QByteArrayView field) {
+    qsizetype b = 0, e = field.size();
+    while (b < e && field[b] == ' ')
+        ++b;
+    while (e > b && field[e - 1] == ' ')
+        --e;
+    return field.sliced(b, e - b);
+}
+
+constexpr int kInvoiceWidth = 8;
+
+} // namespace
+
+std::optional<QByteArray> LedgerStore::findInvoice(const QString& numberText,
+                                                   QByteArrayView invoice) const {
+    const CaseFold& fold = caseFold();
+    QByteArray wanted =
+        trimmedField(invoice.first(std::min<qsizetype>(invoice.size(), kInvoiceWidth)))
+            .toByteArray();
+    if (wanted.isEmpty())
+        return std::nullopt;
+    for (char& c : wanted)
+        c = char(fold[(unsigned char)c]);
+
+    const QString dos = ledgerPath(numberText);
+    if (folder_.isEmpty() || !QFileInfo::exists(paths_.toNative(dos)))
+        return std::nullopt;
+    RecordFile file;
+    file.open(paths_.toNative(dos), dos, RecordFile::Mode::ReadOnly);
+    SequentialReader reader(file, kEntryLen);
+    const auto same = [&](const char* rec) {
+        const QByteArrayView stored = trimmedField(QByteArrayView(rec, kInvoiceWidth));
+        if (stored.size() != wanted.size())
+            return false;
+        for (qsizetype i = 0; i < stored.size(); ++i) {
+            if (char(fold[(unsigned char)stored[i]]) != wanted[i])
+                return false;
+        }
+        return true;
+    };
+    int count = 0;
+    while (const char* block = reader.nextRun(count)) {
+        for (int i = 0; i < count; ++i) {
+            const char* rec = block + std::ptrdiff_t(i) * kEntryLen;
+            if (same(rec))
+                return QByteArray(rec, kEntryLen);
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace tw::ledger

@@ -3,6 +3,7 @@
 #include "platform/ioerror.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 #include <cstdint>
@@ -71,6 +72,12 @@ public:
     // The whole records and a trailing partial record of that ledger file (see readLedger),
     // or nullopt when the file does not exist. Nothing is created or locked.
     std::optional<LedgerContents> readEntries(const QString& numberText) const;
+
+    // The first whole record of the ledger file of that number text whose invoice number is
+    // `invoice` (an invoice field's bytes), both with blanks trimmed and letters compared
+    // without regard to case; nullopt for a blank invoice or a missing file. The file is read
+    // front to back in large blocks and only the invoice field of each record is compared.
+    std::optional<QByteArray> findInvoice(const QString& numberText, QByteArrayView invoice) const;
 
 private:
     QString folder_;

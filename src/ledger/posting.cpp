@@ -192,13 +192,36 @@ PostOutcome post(LedgerStore& store, const Posting& posting, const AfterDurable&
     return out;
 }
 
+std::optional<QString> duplicateQuestion(const LedgerStore& store, const Posting& posting) {
+    if (!posting.ledger)
+        return std::nullopt;
+    const QString number = ledgerNumberText(*posting.ledger);
+    const auto found = store.findInvoice(number, QByteArrayView(posting.record).first(8));
+    if (!found)
+        return std::nullopt;
+    const StoredEntry e = decodeEntry(*found);
+    const QString date = e.InvoiceDate.isValid() ? regional::shortDate(e.InvoiceDate)
+                         : e.InvoiceDateText.trimmed().isEmpty() ? QStringLiteral("(no date)")
+                                                                 : e.InvoiceDateText;
+    const QString amount =
+        e.isOdd(StoredEntry::OddAmount) ? e.AmountText : regional::formatMoney(e.AmountCents);
+    return QStringLiteral("Invoice %1 is already in ledger %2, dated %3, for %4. Post it again?")
+        .arg(e.InvoiceNumber.trimmed(), number, date, amount);
+}
+
 PostOutcome postEntry(const EntryTexts& entry, LedgerStore& store, Host& host,
                       const AfterDurable& after) {
-    (void)host;
+    PostOutcome out;
     const Prepared prepared = prepare(entry);
     if (!prepared.posting) {
-        PostOutcome out;
         out.error = prepared.refusal;
+        return out;
+    }
+    try {
+        if (const auto q = duplicateQuestion(store, *prepared.posting); q && !host.question(*q))
+            return out;
+    } catch (const IoError& e) {
+        out.error = QStringLiteral("The invoice was not posted. %1").arg(e.text());
         return out;
     }
     return post(store, *prepared.posting, after);

@@ -57,6 +57,11 @@ struct Prepared {
 // Every check of Post, in its order, each with its message. Nothing is read or written.
 Prepared prepare(const EntryTexts& entry);
 
+// The question Post asks before writing an invoice that the target ledger already holds
+// (the same invoice number, blanks trimmed, case ignored); nullopt when it holds none, for a
+// blank invoice and for a new ledger. Throws IoError when the ledger file cannot be read.
+std::optional<QString> duplicateQuestion(const LedgerStore& store, const Posting& posting);
+
 struct PostOutcome {
     bool posted = false;
     int ledger = 0;           // the ledger written to, or allocated before a failure; 0: none
@@ -76,8 +81,9 @@ using AfterDurable = std::function<QString(const Posting&, const PostOutcome&)>;
 // that a retry adds the invoice to it instead of allocating again.
 PostOutcome post(LedgerStore& store, const Posting& posting, const AfterDurable& after = {});
 
-// Post as the operator starts it from the entry: prepare, then post. A refusal comes back
-// unposted with its message in `error` and no ledger. Questions go through the host.
+// Post as the operator starts it from the entry: prepare, the duplicate question through the
+// host, then post. A refusal comes back unposted with its message in `error` and no ledger;
+// an answer of No comes back unposted with no message.
 PostOutcome postEntry(const EntryTexts& entry, LedgerStore& store, Host& host,
                       const AfterDurable& after = {});
 

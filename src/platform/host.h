@@ -4,8 +4,8 @@
 
 namespace tw {
 
-// What the program asks of its surroundings beyond files: message boxes, beeps, ending the
-// program and today's date. Windows hold a Host so that tests can script and record these.
+// What the program asks of its surroundings beyond files: message boxes, questions, beeps, ending
+// the program and today's date. Windows hold a Host so that tests can script and record these.
 class Host {
 public:
     virtual ~Host() = default;
@@ -15,6 +15,12 @@ public:
     // Ends the program at once: no further event of any window runs.
     virtual void endProgram() = 0;
     virtual QDate today() const = 0;
+    // A modal Yes/No question with the application's title; No is the default and Esc
+    // answers No. True for Yes. A host that cannot ask answers No.
+    virtual bool question(const QString& text) {
+        (void)text;
+        return false;
+    }
 };
 
 } // namespace tw

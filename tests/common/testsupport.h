@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -20,6 +21,13 @@ public:
     void beep() override { ++beeps; }
     void endProgram() override { ++endRequests; }
     QDate today() const override { return fixedToday; }
+    // Questions asked, answered from `answers` in turn, then No.
+    QStringList questions;
+    QList<bool> answers;
+    bool question(const QString& text) override {
+        questions << text;
+        return !answers.isEmpty() && answers.takeFirst();
+    }
 };
 
 // Whole-file helpers for checking bytes on disk.

@@ -63,6 +63,14 @@ EntryTexts entryWith(const QStringList& settings) {
     return e;
 }
 
+QByteArray entryRecord(const QString& invoice, const QDate& date, std::int64_t cents) {
+    LedgerEntryRecord r;
+    r.InvoiceNumber = invoice;
+    r.InvoiceDate = date;
+    r.AmountCents = cents;
+    return *r.encode();
+}
+
 QMap<QString, QByteArray> folderBytes(const LedgerSandbox& box) {
     QMap<QString, QByteArray> out;
     const auto names = QDir(box.folder).entryList(QDir::Files | QDir::System);
@@ -303,6 +311,68 @@ private slots:
         QCOMPARE(out.ledger, 2);
         QCOMPARE(readAll(box.indexFile()).mid(47, 45),
                  QByteArray("00002Caf\xe9 Press").leftJustified(45));
+    }
+
+    // Before an invoice goes into a ledger that already holds its number, the operator is
+    // asked; another customer's ledger and a new customer's do not count.
+    void duplicateInvoice_data() {
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QString>("question"); // empty: none asked
+        const QString a1001 = QStringLiteral(
+            "Invoice A1001 is already in ledger 00013, dated 1/5/2006, for $123,456.78. Post "
+            "it again?");
+        QTest::newRow("same number") << QStringList{"ledgerShown=00013", "invoice=A1001"} << a1001;
+        QTest::newRow("other case and blanks")
+            << QStringList{"ledgerShown=00013", "invoice= a1001  "} << a1001;
+        QTest::newRow("accented capitals")
+            << QStringList{"ledgerShown=00013", QString::fromUtf8("invoice=été-7")}
+            << QString::fromUtf8("Invoice ÉTÉ-7 is already in ledger 00013, dated "
+                                 "12/31/1999, for -$5.00. Post it again?");
+        QTest::newRow("a prefix only")
+            << QStringList{"ledgerShown=00013", "invoice=A100"} << QString();
+        QTest::newRow("longer") << QStringList{"ledgerShown=00013", "invoice=A10011"} << QString();
+        QTest::newRow("blank invoice")
+            << QStringList{"ledgerShown=00013", "invoice=   "} << QString();
+        QTest::newRow("another customer's ledger")
+            << QStringList{"ledgerShown=00012", "invoice=B7"} << QString();
+        QTest::newRow("new customer") << QStringList{"invoice=A1001"} << QString();
+        QTest::newRow("ledger without a file")
+            << QStringList{"ledgerShown=00014", "invoice=A1001"} << QString();
+    }
+    void duplicateInvoice() {
+        QFETCH(QStringList, boxes);
+        QFETCH(QString, question);
+        LedgerSandbox box;
+        QStringList names;
+        for (int i = 1; i <= 13; ++i)
+            names << QStringLiteral("CUSTOMER %1").arg(i);
+        writeAll(box.indexFile(), indexOf(names));
+        writeAll(box.ledgerFile(12), entryRecord("A1001", QDate(2006, 1, 5), 100));
+        writeAll(box.ledgerFile(13),
+                 entryRecord("B7", QDate(2006, 1, 4), 100) +
+                     entryRecord(QString::fromUtf8("ÉTÉ-7"), QDate(1999, 12, 31), -500) +
+                     entryRecord(" A1001", QDate(2006, 1, 5), 12345678) +
+                     entryRecord("A1001", QDate(2006, 2, 5), 1) + "A1001");
+        const EntryTexts entry = entryWith(boxes);
+        LedgerStore store = box.store();
+        QCOMPARE(duplicateQuestion(store, *prepare(entry).posting).value_or(QString()), question);
+
+        // No writes nothing and says nothing; Yes posts.
+        const auto before = folderBytes(box);
+        tw::test::FakeHost host;
+        const PostOutcome no = postEntry(entry, store, host);
+        QCOMPARE(host.questions, question.isEmpty() ? QStringList() : QStringList{question});
+        if (!question.isEmpty()) {
+            QVERIFY(!no.posted);
+            QCOMPARE(no.error, QString());
+            QCOMPARE(folderBytes(box), before);
+            host.answers = {true};
+            const PostOutcome yes = postEntry(entry, store, host);
+            QVERIFY2(yes.posted, qPrintable(yes.error));
+            QCOMPARE(host.questions.size(), 2);
+        } else {
+            QVERIFY2(no.posted, qPrintable(no.error));
+        }
     }
 
     // A ledger allocated before its file could be written is reported, so that the retry

@@ -416,6 +416,30 @@ private slots:
         QCOMPARE(readAll(t.ledger("led00001.dat")).mid(116, 10), QByteArray("212       "));
     }
 
+    // The same invoice posted again: the question is asked; No keeps every file and field.
+    void duplicateInvoiceAsked() {
+        Window t({"ACME"});
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            t.fill("ACME", "1/5/2006", "$100.00");
+            t.w->txtLedger->setText("00001");
+            t.w->txtInvoice->setText("A1001");
+            t.post();
+        }
+        const auto before = t.folder();
+        QCOMPARE(t.fx.host.questions,
+                 QStringList{"Invoice A1001 is already in ledger 00001, dated 1/5/2006, for "
+                             "$100.00. Post it again?"});
+        QCOMPARE(t.fx.host.messages, QStringList());
+        QCOMPARE(QFileInfo(t.ledger("led00001.dat")).size(), 128);
+        QCOMPARE(t.w->txtInvoice->text(), QStringLiteral("A1001"));
+        QCOMPARE(t.w->txtLedger->text(), QStringLiteral("00001"));
+        t.fx.host.answers = {true};
+        t.post();
+        QCOMPARE(QFileInfo(t.ledger("led00001.dat")).size(), 256);
+        QCOMPARE(t.w->txtInvoice->text(), QString());
+        QVERIFY(before != t.folder());
+    }
+
     // The ledger was allocated but its file could not be written: the number stays, and
     // the retry appends to it without a second allocation.
     void retryAfterAllocationUsesTheSameLedger() {

@@ -23,19 +23,38 @@ protected:
 
 } // namespace
 
-void WidgetHost::message(const QString& text) {
+namespace {
+
+// A modal box over the active window; returns the button chosen.
+QMessageBox::StandardButton ask(const QString& text, QMessageBox::StandardButtons buttons,
+                                QMessageBox::StandardButton byDefault,
+                                QMessageBox::StandardButton onEscape) {
     QPointer<QWidget> active = QApplication::activeWindow();
     QMessageBox box(active);
     box.setWindowTitle(appTitle());
     box.setIcon(QMessageBox::NoIcon);
     box.setTextFormat(Qt::PlainText); // file names and typed text are never markup
     box.setText(text);
-    box.setStandardButtons(QMessageBox::Ok);
-    box.setDefaultButton(QMessageBox::Ok);
+    box.setStandardButtons(buttons);
+    box.setDefaultButton(byDefault);
+    box.setEscapeButton(onEscape);
     box.exec();
     // Give the keyboard back to the window the operator was typing in.
     if (active && active->isVisible())
         active->activateWindow();
+    auto* clicked = box.clickedButton();
+    return clicked ? box.standardButton(clicked) : onEscape;
+}
+
+} // namespace
+
+void WidgetHost::message(const QString& text) {
+    ask(text, QMessageBox::Ok, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool WidgetHost::question(const QString& text) {
+    return ask(text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No, QMessageBox::No) ==
+           QMessageBox::Yes;
 }
 
 void WidgetHost::beep() {
