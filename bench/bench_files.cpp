@@ -4,6 +4,7 @@
 #include "entry/wipfiles.h"
 #include "ledger/ledgerrecords.h"
 #include "ledger/ledgerstore.h"
+#include "ledger/posting.h"
 #include "platform/ioerror.h"
 
 #include <benchmark/benchmark.h>
@@ -160,6 +161,38 @@ void PostLedger10(benchmark::State& state) {
     Post(state, QStringLiteral("00002"));
 }
 BENCHMARK(PostLedger10);
+
+// ---- Duplicate invoice check: an invoice number that is not in the 10,000-entry ledger ----
+
+void DuplicateCheck10000(benchmark::State& state) {
+    ledger::LedgerStore store(*data().paths, kLedger);
+    ledger::LedgerEntryRecord rec = sampleEntry();
+    rec.InvoiceNumber = QStringLiteral("NOSUCH");
+    const ledger::Posting posting = ledger::Posting::toLedger(1, *rec.encode());
+    for (auto _ : state) {
+        try {
+            if (ledger::duplicateQuestion(store, posting)) {
+                fail(state, QStringLiteral("invoice NOSUCH was found"));
+                break;
+            }
+        } catch (const IoError& e) {
+            fail(state, e.text());
+            break;
+        }
+    }
+}
+BENCHMARK(DuplicateCheck10000);
+
+void LedgerReadLarge(benchmark::State& state) {
+    referenceLarge(state, kLedger + QStringLiteral("\\led00001.dat"));
+}
+BENCHMARK(LedgerReadLarge)->Apply(largeReads);
+
+void LedgerReadPerRecord(benchmark::State& state) {
+    referencePerRecord(state, kLedger + QStringLiteral("\\led00001.dat"),
+                       ledger::LedgerEntryRecord::kLength);
+}
+BENCHMARK(LedgerReadPerRecord);
 
 // The least a durable append can cost: open, length, one 128-byte write at the end, flush,
 // close.

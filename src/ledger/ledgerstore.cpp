@@ -317,6 +317,19 @@ QByteArrayView trimmedField(QByteArrayView field) {
 }
 
 constexpr int kInvoiceWidth = 8;
+static_assert(kInvoiceWidth == sizeof(std::uint64_t));
+
+constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+constexpr std::uint64_t kEachByte = 0x0101010101010101ull;
+
+// Eight ASCII bytes (none with its high bit set) with a..z turned into A..Z: a byte's high bit
+// marks it a small letter, and 0x80 >> 2 is the 0x20 that tells small from capital.
+std::uint64_t asciiCapitals(std::uint64_t w) {
+    const std::uint64_t atLeastA = w + kEachByte * (0x80 - 'a');
+    const std::uint64_t aboveZ = w + kEachByte * (0x80 - 'z' - 1);
+    const std::uint64_t small = atLeastA & ~aboveZ & kHighBits;
+    return w - (small >> 2);
+}
 
 } // namespace
 
@@ -330,12 +343,22 @@ std::optional<QByteArray> LedgerStore::findInvoice(const QString& numberText,
         return std::nullopt;
     for (char& c : wanted)
         c = char(fold[(unsigned char)c]);
+    const QByteArray wantedField = wanted.leftJustified(kInvoiceWidth, ' ');
+    const std::uint64_t wantedWord = firstWord(wantedField.constData());
 
     const QString dos = ledgerPath(numberText);
-    if (folder_.isEmpty() || !QFileInfo::exists(paths_.toNative(dos)))
+    const QString native = folder_.isEmpty() ? QString() : paths_.toNative(dos);
+    if (native.isEmpty())
         return std::nullopt;
     RecordFile file;
-    file.open(paths_.toNative(dos), dos, RecordFile::Mode::ReadOnly);
+    try {
+        file.open(native, dos, RecordFile::Mode::ReadOnly);
+    } catch (const IoError&) {
+        // A ledger without a file holds no invoice; any other failure is told.
+        if (!QFileInfo::exists(native))
+            return std::nullopt;
+        throw;
+    }
     SequentialReader reader(file, kEntryLen);
     const auto same = [&](const char* rec) {
         const QByteArrayView stored = trimmedField(QByteArrayView(rec, kInvoiceWidth));
@@ -351,6 +374,11 @@ std::optional<QByteArray> LedgerStore::findInvoice(const QString& numberText,
     while (const char* block = reader.nextRun(count)) {
         for (int i = 0; i < count; ++i) {
             const char* rec = block + std::ptrdiff_t(i) * kEntryLen;
+            // Most fields are plain ASCII without a leading blank: those are told apart as
+            // one word, with their small letters made capitals. Others take the full compare.
+            const std::uint64_t w = firstWord(rec);
+            if ((w & kHighBits) == 0 && rec[0] != ' ' && asciiCapitals(w) != wantedWord)
+                continue;
             if (same(rec))
                 return QByteArray(rec, kEntryLen);
         }
