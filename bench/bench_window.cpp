@@ -1,5 +1,6 @@
 // The customer list handed to the main window's list box, and the main window's start-up to
 // idle, with the lists full and empty.
+#include "app/appcontext.h"
 #include "benchsupport.h"
 #include "mainwindow/frmledger.h"
 #include "platform/ioerror.h"
@@ -8,7 +9,6 @@
 #include "sources/customerfiles.h"
 #include "sources/interfacefile.h"
 #include "sources/productfile.h"
-#include "app/appcontext.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

@@ -157,11 +157,12 @@ std::string memTotal() {
 
 // The resident size of the started window in a fresh process (a process cannot give back all
 // it once used, so the two figures must not come from the same one). Median of three.
-double windowResidentMiB(const QString& programFolder, QString& error) {
+// The median resident size of three child processes started with these arguments.
+double childResidentMiB(const QStringList& arguments, QString& error) {
     std::vector<double> sizes;
     for (int i = 0; i < 3; ++i) {
         QProcess p;
-        p.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--rss"), programFolder});
+        p.start(QCoreApplication::applicationFilePath(), arguments);
         if (!p.waitForFinished(120000) || p.exitCode() != 0) {
             error = QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
             if (error.isEmpty())
@@ -172,6 +173,10 @@ double windowResidentMiB(const QString& programFolder, QString& error) {
     }
     std::sort(sizes.begin(), sizes.end());
     return sizes[1];
+}
+
+double windowResidentMiB(const QString& programFolder, QString& error) {
+    return childResidentMiB({QStringLiteral("--rss"), programFolder}, error);
 }
 
 int residentChild(const QString& programFolder) {
@@ -283,6 +288,34 @@ void printTable(const Collector& c, int repetitions) {
         rows.push_back(r);
     }
 
+    for (const auto& [name, entries] :
+         {std::pair{"LedgerView10000", "10,000"}, std::pair{"LedgerView100000", "100,000"}}) {
+        const bool small = std::string(name) == "LedgerView10000";
+        const std::size_t at =
+            scan(join("Customer Ledger window, ", entries, "-entry ledger, to a painted window"),
+                 name, "", "", small ? 0.05 : 1.0, "the goal is the time");
+        rows[at].absolute = true;
+        rows[at].goalText = small ? "<= 50 ms" : "<= 1 s";
+    }
+    {
+        Row r;
+        r.workload = "Memory: Customer Ledger window on the 10,000-entry ledger";
+        r.unit = Unit::MiB;
+        QString errBig, errSmall;
+        const double big = childResidentMiB(
+            {QStringLiteral("--rss-ledger"), data().prog, QStringLiteral("00001")}, errBig);
+        const double small = childResidentMiB(
+            {QStringLiteral("--rss-ledger"), data().prog, QStringLiteral("00002")}, errSmall);
+        r.program = big - small;
+        r.goal = 5;
+        r.goalText = "<= 5 MiB";
+        r.note = join("resident size with the window open, 10,000 entries ",
+                      valueText(big, Unit::MiB), " minus 10 entries ", valueText(small, Unit::MiB));
+        if (!errBig.isEmpty() || !errSmall.isEmpty())
+            r.error = (errBig + QLatin1Char(' ') + errSmall).trimmed().toStdString();
+        rows.push_back(r);
+    }
+
     std::cout << "\nTallywork benchmarks: " << cpuModel() << ", " << QThread::idealThreadCount()
               << " cores, " << memTotal() << "; best of " << repetitions
               << " repetitions, warm cache\n\n";
@@ -341,6 +374,12 @@ int main(int argc, char** argv) {
 
     if (argc == 3 && std::string(argv[1]) == "--rss")
         return tw::bench::residentChild(QString::fromLocal8Bit(argv[2]));
+    if (argc == 4 && std::string(argv[1]) == "--rss-ledger") {
+        tw::bench::Data& d = tw::bench::data();
+        d.prog = QString::fromLocal8Bit(argv[2]);
+        d.paths = std::make_unique<tw::DosPaths>(d.prog);
+        return tw::bench::ledgerViewResidentChild(QString::fromLocal8Bit(argv[3]));
+    }
 
     // Defaults that suit a shared machine: several repetitions, interleaved so that a burst of
     // load falls on all benchmarks alike; any flag given on the command line wins.

@@ -25,7 +25,8 @@ namespace tw::bench {
 //   drive_f/EST   QLCUST (export), QUILLBAR.CLI, product.dat, WIP.DAT, WIP2.DAT
 //   drive_f/LUMO  QLCUST naming \LUMO\DATA\, whose CUSTOMER.FIL holds the customers
 //   drive_f/EMPTY QLCUST, an empty QUILLBAR.CLI, a product.dat listing nothing
-//   drive_f/LEDGER ledger.ndx, led00001.dat (10,000 entries), led00002.dat (10 entries)
+//   drive_f/LEDGER ledger.ndx, led00001.dat (10,000 entries), led00002.dat (10 entries),
+//                  led00003.dat (100,000 entries)
 //   drive_f/CHECK  ledger.ndx (32,767 customers), led00001.dat to led01000.dat (100 entries)
 struct Data {
     QString root;
@@ -87,6 +88,10 @@ void runToIdle();
 
 // Destroys the windows the benchmarks keep (before the application object goes).
 void releaseWindows();
+
+// Opens the ledger window on that ledger of F:\LEDGER, painted, and prints the resident size in
+// KiB (run as a child process of its own). 0 when done.
+int ledgerViewResidentChild(const QString& number);
 
 // Resident size of this process in KiB.
 std::int64_t residentKiB();

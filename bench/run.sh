@@ -47,6 +47,7 @@ printf '0   \\EMPTY\\            BENCH\r\n' >"$drive/EMPTY/QLCUST"
 "$twgen" index "$drive/LEDGER/ledger.ndx" 32767
 "$twgen" ledger "$drive/LEDGER/led00001.dat" 10000
 "$twgen" ledger "$drive/LEDGER/led00002.dat" 10
+"$twgen" ledger "$drive/LEDGER/led00003.dat" 100000
 # A ledger folder for the folder check: every customer indexed, 1,000 of them with a ledger.
 "$twgen" ledgers "$drive/CHECK" 32767 1000 100
 # The files were just written: flushing them now keeps the write-back out of the timings.
