@@ -9,22 +9,11 @@ namespace tw::entry {
 namespace {
 
 using i128 = __int128;
-
-i128 pow10(int n) {
-    i128 p = 1;
-    for (int i = 0; i < n; ++i)
-        p *= 10;
-    return p;
-}
+using regional::pow10;
 
 // n / d rounded, halves away from zero (d > 0).
 i128 divRoundAway(i128 n, i128 d) {
-    const bool neg = n < 0;
-    const i128 a = neg ? -n : n;
-    i128 q = a / d;
-    if ((a % d) * 2 >= d)
-        ++q;
-    return neg ? -q : q;
+    return regional::divideRounded(n, d, false);
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "entry/entryfields.h"
 
+#include "platform/blanks.h"
+
 namespace tw::entry {
 
 DateRuleResult dateRule(const QString& boxText, const QDate& today) {
@@ -19,15 +21,6 @@ DateRuleResult dateRule(const QString& boxText, const QDate& today) {
     return r;
 }
 
-QString trimBlanks(QStringView text) {
-    qsizetype b = 0, e = text.size();
-    while (b < e && text[b] == QLatin1Char(' '))
-        ++b;
-    while (e > b && text[e - 1] == QLatin1Char(' '))
-        --e;
-    return text.mid(b, e - b).toString();
-}
-
 QString zeroFill(const QString& text, int width) {
     if (text.size() >= width)
         return text;
@@ -41,7 +34,7 @@ std::optional<QString> jobFromInvoice(bool match, const QString& invoice, const 
 }
 
 QString normaliseJob(const QString& job) {
-    const QString t = trimBlanks(job);
+    const QString t = trimBlanks(job).toString();
     return t.isEmpty() ? t : zeroFill(t);
 }
 

@@ -29,9 +29,6 @@ struct DateRuleResult {
 // a date and kept unchanged otherwise; an empty text becomes today's date.
 DateRuleResult dateRule(const QString& boxText, const QDate& today);
 
-// Blanks (spaces only, as the DOS system pads) trimmed from both ends.
-QString trimBlanks(QStringView text);
-
 // "0" put in front until the text is `width` characters long; longer text is unchanged.
 QString zeroFill(const QString& text, int width = kJobWidth);
 

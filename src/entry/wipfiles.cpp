@@ -2,6 +2,7 @@
 
 #include "entry/amounts.h"
 #include "entry/entryfields.h"
+#include "platform/blanks.h"
 #include "platform/dospath.h"
 #include "platform/ioerror.h"
 #include "platform/recordfile.h"
@@ -123,10 +124,10 @@ QString jobDate(QStringView yymmdd, const QString& todayShort) {
 }
 
 QString jobDescription(QStringView quantity, QStringView description) {
-    const QString desc = trimBlanks(description);
+    const QString desc = trimBlanks(description).toString();
     const auto q = regional::toDecimal(quantity);
     if (q && q->mantissa > 0)
-        return trimBlanks(quantity) + QStringLiteral(", ") + desc;
+        return trimBlanks(quantity).toString() + QStringLiteral(", ") + desc;
     return desc;
 }
 
@@ -142,7 +143,7 @@ JobEntry jobEntry(const WipRecord& record, const QString& customer, QStringView 
         e.dueDate = jobDate(record.dueDate, todayShort);
     }
     e.description = jobDescription(record.quantity, record.description);
-    e.quantity = trimBlanks(record.quantity);
+    e.quantity = trimBlanks(record.quantity).toString();
     e.amount = amountRule(record.amount);
     return e;
 }

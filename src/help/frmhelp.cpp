@@ -115,12 +115,7 @@ void frmHelp::Form_Load() {
 
     show();
     // Centred by its outer frame, which is known once it is shown.
-    if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
-        const QRect area = s->geometry();
-        const QRect frame = frameGeometry();
-        move(area.x() + (area.width() - frame.width()) / 2,
-             area.y() + (area.height() - frame.height()) / 2);
-    }
+    centreOnScreen(this);
 }
 
 void frmHelp::cmdPrint_Click() {

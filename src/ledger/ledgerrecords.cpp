@@ -1,5 +1,6 @@
 #include "ledger/ledgerrecords.h"
 
+#include "platform/blanks.h"
 #include "platform/recordfile.h"
 #include "platform/regional.h"
 #include "platform/text1252.h"
@@ -7,16 +8,6 @@
 namespace tw::ledger {
 
 namespace {
-
-// Only blanks are trimmed, as the viewer does; a tab is part of the name.
-QStringView trimBlanks(QStringView s) {
-    qsizetype b = 0, e = s.size();
-    while (b < e && s[b] == QLatin1Char(' '))
-        ++b;
-    while (e > b && s[e - 1] == QLatin1Char(' '))
-        --e;
-    return s.mid(b, e - b);
-}
 
 // A text fitted to a record field, line breaks turned into blanks.
 QByteArray lineField(QStringView text, int width) {
@@ -65,6 +56,7 @@ std::optional<int> parseLedgerNumber(QStringView text) {
 }
 
 QByteArray indexName(QStringView customerName) {
+    // Only blanks are trimmed, as the viewer does; a tab is part of the name.
     return lineField(trimBlanks(customerName), LedgerIndexRecord::kNameWidth);
 }
 

@@ -127,10 +127,7 @@ frmLedger::frmLedger(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ct
     // Fixed size: the client area as laid out plus the menu bar.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
-    if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
-        setGeometry(
-            QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), s->availableGeometry()));
-    }
+    centreOnScreen(this);
 
     // The lowest tab index has the focus when the window first shows.
     AeDate->setFocus(Qt::OtherFocusReason);

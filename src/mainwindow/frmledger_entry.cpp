@@ -4,6 +4,7 @@
 #include "entry/amounts.h"
 #include "entry/entryfields.h"
 #include "mainwindow/frmledger.h"
+#include "platform/blanks.h"
 #include "platform/gui/dateentrybox.h"
 #include "platform/gui/descriptionbox.h"
 #include "platform/gui/panelbutton.h"
@@ -125,7 +126,7 @@ void frmLedger::Check2_Click() {
     case Outcome::NotANumber:
         ctx_.host->message(
             QStringLiteral("The Pre-Tax Amount \"%1\" is not a number, so no tax was computed.")
-                .arg(entry::trimBlanks(txtAmt->text())));
+                .arg(trimBlanks(txtAmt->text())));
         return;
     case Outcome::TooLarge:
         ctx_.host->message(QStringLiteral(

@@ -14,13 +14,6 @@ using i128 = __int128;
 // ten (whole part), so that the mantissa never overflows.
 constexpr int kMaxDigits = 36;
 
-i128 pow10(int n) {
-    i128 p = 1;
-    for (int i = 0; i < n; ++i)
-        p *= 10;
-    return p;
-}
-
 const i128 kMantissaLimit = pow10(kMaxDigits);
 
 bool isAsciiDigit(QChar c) {
@@ -56,20 +49,13 @@ std::int64_t clampToInt64(i128 v) {
     return std::int64_t(v);
 }
 
-// |m| rounded after dividing by 10^shift: halves away from zero, or to the even one.
+// m rounded after dividing by 10^shift: halves away from zero, or to the even one.
 i128 divRound(i128 m, int shift, bool halfEven) {
     if (shift <= 0)
         return m;
     if (shift > kMaxDigits + 1)
         return 0; // |m| < 10^36, so the quotient is less than a tenth
-    const i128 d = pow10(shift);
-    const bool neg = m < 0;
-    const i128 a = neg ? -m : m;
-    i128 q = a / d;
-    const i128 r2 = (a % d) * 2;
-    if (r2 > d || (r2 == d && (!halfEven || (q % 2) == 1)))
-        ++q;
-    return neg ? -q : q;
+    return divideRounded(m, pow10(shift), halfEven);
 }
 
 // A whole value times 10^exp, saturating far beyond the range of an int64.
@@ -104,6 +90,23 @@ bool isBlank(QChar c) {
 }
 
 } // namespace
+
+i128 pow10(int n) {
+    i128 p = 1;
+    for (int i = 0; i < n; ++i)
+        p *= 10;
+    return p;
+}
+
+i128 divideRounded(i128 n, i128 d, bool halfEven) {
+    const bool neg = n < 0;
+    const i128 a = neg ? -n : n;
+    i128 q = a / d;
+    const i128 r2 = (a % d) * 2;
+    if (r2 > d || (r2 == d && (!halfEven || (q % 2) == 1)))
+        ++q;
+    return neg ? -q : q;
+}
 
 double Decimal::toDouble() const {
     const QByteArray text =

@@ -26,6 +26,12 @@ struct Decimal {
     std::int64_t toCents() const;
 };
 
+// Exact decimal arithmetic on 128-bit integers, for every amount and percent computation.
+// 10^n (0 <= n <= 38).
+__int128 pow10(int n);
+// n / d rounded (d > 0): halves away from zero, or to the even one when halfEven.
+__int128 divideRounded(__int128 n, __int128 d, bool halfEven);
+
 // The leading number as an exact decimal (same reading rule as leadingNumber).
 Decimal leadingDecimal(QStringView text);
 

@@ -1,5 +1,6 @@
 #include "sources/interfacefile.h"
 
+#include "platform/blanks.h"
 #include "platform/dospath.h"
 #include "platform/ioerror.h"
 #include "platform/recordfile.h"
@@ -12,14 +13,6 @@ namespace {
 
 // The interface value is one short line; a damaged, huge file is read only this far.
 constexpr int kReadLimit = 64 * 1024;
-
-QStringView trimBlanks(QStringView s) {
-    while (!s.isEmpty() && s.front() == QLatin1Char(' '))
-        s = s.mid(1);
-    while (!s.isEmpty() && s.back() == QLatin1Char(' '))
-        s.chop(1);
-    return s;
-}
 
 } // namespace
 

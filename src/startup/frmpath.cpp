@@ -1,9 +1,9 @@
 #include "startup/frmpath.h"
 
+#include "app/appcontext.h"
 #include "platform/gui/geometry.h"
 #include "platform/gui/textfit.h"
 #include "platform/host.h"
-#include "app/appcontext.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -361,24 +361,9 @@ bool frmPath::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void frmPath::CenterForm(QWidget* form) {
-    if (!form)
-        return;
-    const QScreen* s = form->screen() ? form->screen() : QGuiApplication::primaryScreen();
-    if (!s)
-        return;
-    const QRect area = s->geometry();
-    const QRect frame = form->frameGeometry();
-    const float left =
-        (static_cast<float>(area.width()) - static_cast<float>(frame.width())) / 2.0f;
-    const float top =
-        (static_cast<float>(area.height()) - static_cast<float>(frame.height())) / 2.0f;
-    form->move(area.x() + qRound(left), area.y() + qRound(top));
-}
-
 void frmPath::Form_Load() {
     show();
-    CenterForm(this);
+    centreOnScreen(this);
 
     const std::optional<QString> value = ctx_.settings.read(settingsFile());
     if (!value) {

@@ -38,8 +38,6 @@ public:
     void dirBox_Change();
     // "Continue": stores the path box's text when it is drive-qualified, then closes.
     void cmdPath_Click();
-    // Centres any window on its screen, keeping its size.
-    static void CenterForm(QWidget* form);
 
     // Chooses a drive ("F:") as the drive list does; false when it is not listed or cannot
     // be read. Raises the drive change.

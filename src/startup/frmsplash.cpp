@@ -124,10 +124,7 @@ void frmSplash::Form_Load() {
         ctx_.gTax = QStringLiteral("0");
     }
 
-    if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
-        const QRect area = s->geometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
-    }
+    centreOnScreen(this);
     show();
     activateWindow();
     setFocus(Qt::OtherFocusReason);

@@ -1,4 +1,5 @@
 #include "guitestsupport.h"
+#include "platform/gui/geometry.h"
 #include "startup/frmpath.h"
 #include "startup/frmsplash.h"
 #include "testregistry.h"
@@ -394,7 +395,7 @@ void PathChooserTest::centerForm() {
     w.resize(201, 100);
     w.move(0, 0);
     w.show();
-    frmPath::CenterForm(&w);
+    tw::centreOnScreen(&w);
     const QRect screen = w.screen()->geometry();
     const QRect frame = w.frameGeometry();
     QCOMPARE(w.size(), QSize(201, 100)); // keeps its size

@@ -2,6 +2,7 @@
 
 #include "entry/datekeys.h"
 #include "platform/host.h"
+#include "platform/regional.h"
 
 #include <QAction>
 #include <QCalendarWidget>
@@ -10,7 +11,6 @@
 
 #include <QPainter>
 #include <QPixmap>
-#include <QRegularExpression>
 #include <QVBoxLayout>
 #include <optional>
 
@@ -32,19 +32,6 @@ QIcon calendarIcon() {
         for (int x = 3; x <= 12; x += 3)
             p.drawPoint(x, y);
     return QIcon(pm);
-}
-
-// The date the text holds when it is a plain month/day/year, for opening the calendar there.
-QDate dateOfText(const QString& text) {
-    static const QRegularExpression re(
-        QStringLiteral("^\\s*(\\d{1,2})/(\\d{1,2})/(\\d{2}|\\d{4})\\s*$"));
-    const auto m = re.match(text);
-    if (!m.hasMatch())
-        return {};
-    int year = m.captured(3).toInt();
-    if (m.captured(3).size() == 2)
-        year += year < 30 ? 2000 : 1900;
-    return QDate(year, m.captured(1).toInt(), m.captured(2).toInt());
 }
 
 // The shortcut a key stands for, if any.
@@ -119,8 +106,9 @@ void DateEntryBox::showCalendar() {
         connect(calendar_, &QCalendarWidget::activated, this, &DateEntryBox::takeCalendarDate);
         connect(calendar_, &QCalendarWidget::clicked, this, &DateEntryBox::takeCalendarDate);
     }
-    const QDate shown = dateOfText(text());
-    calendar_->setSelectedDate(shown.isValid() ? shown : QDate::currentDate());
+    // The date the text holds, as the date rule reads it; else today's.
+    const QDate today = host_ ? host_->today() : QDate::currentDate();
+    calendar_->setSelectedDate(regional::readDate(text(), today).value_or(today));
     popup_->adjustSize();
     popup_->move(mapToGlobal(QPoint(0, height())));
     popup_->show();

@@ -40,4 +40,24 @@ void placeTwips(QWidget* widget, int left, int top, int width, int height) {
                         twipsToPixelsY(height));
 }
 
+void centreOnScreen(QWidget* window) {
+    if (!window)
+        return;
+    const QScreen* s = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!s)
+        return;
+    const QRect area = s->geometry();
+    if (!window->isVisible()) {
+        // The frame is not known before the window is shown: the window itself is centred.
+        QRect r(QPoint(), window->size());
+        r.moveCenter(area.center());
+        window->setGeometry(r);
+        return;
+    }
+    const QRect frame = window->frameGeometry();
+    const double left = (area.width() - frame.width()) / 2.0;
+    const double top = (area.height() - frame.height()) / 2.0;
+    window->move(area.x() + qRound(left), area.y() + qRound(top));
+}
+
 } // namespace tw

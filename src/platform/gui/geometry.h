@@ -13,6 +13,10 @@ int twipsToPixelsY(int twips);
 // The conversion at a given DPI, rounded to the nearest pixel.
 int twipsToPixels(int twips, double dpi);
 
+// Moves a window so that it is centred on its screen, keeping its size: by its outer frame
+// once it is shown, by the window itself before (when the frame is not known yet).
+void centreOnScreen(QWidget* window);
+
 // Places a widget at (left, top) with the given size, all in twips, relative to its parent.
 void placeTwips(QWidget* widget, int left, int top, int width, int height);
 
