@@ -2,6 +2,8 @@
 
 #include "ledger/ledgermodel.h"
 #include "ledger/ledgerstore.h"
+#include "ledger/posting.h"
+#include "ledger/reversal.h"
 #include "ledgerview/oddcelldelegate.h"
 #include "platform/dospath.h"
 #include "platform/host.h"
@@ -11,6 +13,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -67,13 +70,22 @@ frmLedgerView::frmLedgerView(const DosPaths& paths, Host& host, QWidget* parent)
     lblSummary->setAccessibleName(QStringLiteral("Entries and total"));
     lblSummary->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
+    cmdReverse = new QPushButton(QStringLiteral("&Reverse Entry"), this);
+    cmdReverse->setObjectName(QStringLiteral("cmdReverse"));
+    cmdReverse->setAccessibleName(QStringLiteral("Reverse Entry"));
+    cmdReverse->setAutoDefault(false);
+    connect(cmdReverse, &QPushButton::clicked, this, [this] { cmdReverse_Click(); });
+
     auto* top = new QHBoxLayout;
     top->addWidget(lblFilter);
     top->addWidget(txtFilter, 1);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(lblSummary, 1);
+    bottom->addWidget(cmdReverse);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(grdLedger, 1);
-    layout->addWidget(lblSummary);
+    layout->addLayout(bottom);
 
     auto* mnuReload = new QAction(QStringLiteral("Reload"), this);
     mnuReload->setObjectName(QStringLiteral("mnuReload"));
@@ -88,6 +100,7 @@ frmLedgerView::frmLedgerView(const DosPaths& paths, Host& host, QWidget* parent)
 
     resize(width, 24 * rows->defaultSectionSize());
     setTabOrder(txtFilter, grdLedger);
+    setTabOrder(grdLedger, cmdReverse);
 }
 
 frmLedgerView::~frmLedgerView() = default;
@@ -100,6 +113,7 @@ bool frmLedgerView::showLedger(const QString& ledgerFolder, const QString& numbe
                                const QString& customerName) {
     folder_ = ledgerFolder;
     numberText_ = numberText;
+    customerName_ = customerName;
     setWindowTitle(ledger::ledgerTitle(numberText, customerName));
     return load(false);
 }
@@ -141,6 +155,32 @@ void frmLedgerView::showRows() {
 void frmLedgerView::txtFilter_Change() {
     model_->setFilter(txtFilter->text());
     showRows();
+}
+
+void frmLedgerView::cmdReverse_Click() {
+    const QModelIndexList selected = grdLedger->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        return;
+    ledger::LedgerStore store(paths_, folder_);
+    const auto plan = ledger::planReversal(store, numberText_,
+                                           model_->recordAt(selected.first().row()), host_.today());
+    if (!plan.refusal.isEmpty()) {
+        host_.message(plan.refusal);
+        return;
+    }
+    if (!host_.question(plan.question))
+        return;
+    const ledger::PostOutcome out = ledger::postReversal(store, numberText_, customerName_, plan);
+    if (out.posted && load(true)) {
+        const std::int64_t record = out.offset / ledger::LedgerEntryRecord::kLength;
+        if (model_->rowOf(record) < 0) // the filter hides it: show every row
+            txtFilter->clear();
+        selectRow(model_->rowOf(record));
+    }
+    for (const QString& text : {out.error, out.warning}) {
+        if (!text.isEmpty())
+            host_.message(text);
+    }
 }
 
 } // namespace tw

@@ -38,8 +38,12 @@ public:
     QLineEdit* txtFilter = nullptr;
     QTableView* grdLedger = nullptr;
     QLabel* lblSummary = nullptr;
+    QPushButton* cmdReverse = nullptr;
 
     void txtFilter_Change();
+    // "Reverse Entry": the selected entry, after a Yes to the confirmation, gets a reversing
+    // record at the end of the ledger, which is then shown selected.
+    void cmdReverse_Click();
 
 private:
     bool load(bool reloading);
@@ -52,6 +56,7 @@ private:
     Host& host_;
     QString folder_;
     QString numberText_;
+    QString customerName_;
     ledger::LedgerModel* model_ = nullptr;
 };
 

@@ -4,6 +4,7 @@
 #include "guitestsupport.h"
 #include "ledger/ledgermodel.h"
 #include "ledger/ledgerrecords.h"
+#include "ledger/reversal.h"
 #include "ledgerview/frmledgerview.h"
 #include "mainwindow/frmledger.h"
 #include "platform/gui/dateentrybox.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableView>
 #include <QtTest>
 
@@ -175,6 +177,52 @@ private slots:
         QCOMPARE(t.fx.host.messages, QStringList());
         QCOMPARE(t.view()->model()->rowCount(), rows);
         QCOMPARE(t.selectedRow(), rows - 1);
+    }
+
+    // Alt+R on the selected row: the answer decides; Yes appends the reversal and selects it.
+    void reverseEntry_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<bool>("appended");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("yes") << 1 << true << true << "";
+        QTest::newRow("no") << 1 << false << false << "";
+        QTest::newRow("incomplete record") << 3 << true << false
+                                           << "An incomplete record cannot be reversed. Nothing "
+                                              "was posted.";
+    }
+    void reverseEntry() {
+        QFETCH(int, row);
+        QFETCH(bool, yes);
+        QFETCH(bool, appended);
+        QFETCH(QString, message);
+        Fixture t;
+        const QByteArray before = readAll(t.file("led00002.dat"));
+        writeAll(t.file("led00002.dat"), before + "torn");
+        t.w->txtLedger->setText("00002");
+        t.w->mnuCustomerLedger->trigger();
+        tw::frmLedgerView* v = t.view();
+        QVERIFY(v);
+        QVERIFY(tw::test::activate(v));
+        QCOMPARE(v->cmdReverse->accessibleName(), QStringLiteral("Reverse Entry"));
+        v->grdLedger->setFocus();
+        v->grdLedger->selectRow(row);
+        t.fx.host.answers = {yes};
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_R, Qt::AltModifier);
+        // The button's key clicks it a moment later, as a click shows.
+        QTRY_COMPARE(t.fx.host.questions.size() + t.fx.host.messages.size(), 1);
+        QCOMPARE(t.fx.host.messages, message.isEmpty() ? QStringList() : QStringList{message});
+        QCOMPARE(t.fx.host.questions.size(), message.isEmpty() ? 1 : 0);
+        // The torn tail is overwritten by the append, as every posting does.
+        const QByteArray expected =
+            appended
+                ? before + tw::ledger::reversalRecord(before.mid(128, 128), t.fx.host.fixedToday)
+                : before + "torn";
+        QCOMPARE(readAll(t.file("led00002.dat")), expected);
+        if (appended) {
+            QCOMPARE(v->model()->rowCount(), 4);
+            QCOMPARE(t.selectedRow(), 3);
+        }
     }
 };
 TW_REGISTER_TEST(LedgerViewWindowTest)
