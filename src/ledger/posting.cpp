@@ -5,6 +5,7 @@
 #include "ledger/ledgerstore.h"
 #include "platform/host.h"
 #include "platform/ioerror.h"
+#include "platform/log.h"
 #include "platform/regional.h"
 #include "platform/text1252.h"
 
@@ -53,6 +54,13 @@ QString yearNotStorable(const QString& field, const QString& text) {
         .arg(kFirstYear)
         .arg(kFirstYear + 99)
         .arg(kNothingPosted);
+}
+
+// The invoice number and the amount as the record stores them, for the log.
+QString recordSummary(const QByteArray& record) {
+    return QStringLiteral("invoice \"%1\" amount %2")
+        .arg(ansi::decode(record.left(8)).trimmed(),
+             QString::fromLatin1(record.mid(116, LedgerEntryRecord::kAmountWidth).trimmed()));
 }
 
 } // namespace
@@ -181,9 +189,18 @@ PostOutcome post(LedgerStore& store, const Posting& posting, const AfterDurable&
                                         "the invoice to it.")
                              .arg(ledgerNumberText(out.ledger));
         }
+        qCWarning(lcPosting).noquote()
+            << "not posted:" << recordSummary(posting.record) << "customer"
+            << QStringLiteral("\"%1\"").arg(posting.customer.trimmed()) << "-" << out.error;
         return out;
     }
     out.posted = true;
+    qCInfo(lcPosting).noquote() << QStringLiteral("posted to ledger %1%2 %3 at offset %4 of %5")
+                                       .arg(ledgerNumberText(out.ledger),
+                                            out.created ? QStringLiteral(" (new)") : QString(),
+                                            recordSummary(posting.record))
+                                       .arg(out.offset)
+                                       .arg(store.ledgerPath(ledgerNumberText(out.ledger)));
     out.warning = journalPosting(store, posting, out);
     if (after) {
         const QString more = after(posting, out);
@@ -215,13 +232,17 @@ PostOutcome postEntry(const EntryTexts& entry, LedgerStore& store, Host& host,
     const Prepared prepared = prepare(entry);
     if (!prepared.posting) {
         out.error = prepared.refusal;
+        qCInfo(lcPosting).noquote() << "refused:" << out.error;
         return out;
     }
     try {
-        if (const auto q = duplicateQuestion(store, *prepared.posting); q && !host.question(*q))
+        if (const auto q = duplicateQuestion(store, *prepared.posting); q && !host.question(*q)) {
+            qCInfo(lcPosting).noquote() << "not posted, the operator declined:" << *q;
             return out;
+        }
     } catch (const IoError& e) {
         out.error = QStringLiteral("The invoice was not posted. %1").arg(e.text());
+        qCWarning(lcPosting).noquote() << "not posted:" << out.error;
         return out;
     }
     return post(store, *prepared.posting, after);

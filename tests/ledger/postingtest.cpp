@@ -1,6 +1,7 @@
 #include "ledger/posting.h"
 #include "ledger/ledgerrecords.h"
 #include "ledger/ledgerstore.h"
+#include "platform/log.h"
 #include "postingdriver.h"
 #include "testregistry.h"
 #include "testsupport.h"
@@ -373,6 +374,59 @@ private slots:
         } else {
             QVERIFY2(no.posted, qPrintable(no.error));
         }
+    }
+
+    // Each posting, refusal and failure leaves one line in the log with what happened.
+    void logged_data() {
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<bool>("full"); // the ledger file cannot be written
+        QTest::addColumn<QString>("line");
+        QTest::newRow("new ledger")
+            << QStringList{"invoice=A1001", "preTax=$1,234.50"} << false
+            << "info tw.posting: posted to ledger 00002 (new) invoice \"A1001\" amount 1234.5 "
+               "at offset 0 of F:\\LEDGER\\led00002.dat";
+        QTest::newRow("known ledger")
+            << QStringList{"invoice=B7", "ledgerShown=00001"} << false
+            << "info tw.posting: posted to ledger 00001 invoice \"B7\" amount 100 at offset "
+               "128 of F:\\LEDGER\\led00001.dat";
+        QTest::newRow("refused") << QStringList{"customer="} << false
+                                 << "info tw.posting: refused: " + kBlank;
+        QTest::newRow("declined")
+            << QStringList{"invoice=OLD", "ledgerShown=00001"} << false
+            << "info tw.posting: not posted, the operator declined: Invoice OLD is already in "
+               "ledger 00001, dated 1/4/2006, for $1.00. Post it again?";
+        QTest::newRow("failed")
+            << QStringList{"invoice=C3"} << true
+            << "warning tw.posting: not posted: invoice \"C3\" amount 100 "
+               "customer \"BRAND NEW\" - The invoice was not posted. Cannot open "
+               "F:\\LEDGER\\led00002.dat";
+    }
+    void logged() {
+        QFETCH(QStringList, boxes);
+        QFETCH(bool, full);
+        QFETCH(QString, line);
+        LedgerSandbox box;
+        writeAll(box.indexFile(), indexOf({"A"}));
+        writeAll(box.ledgerFile(1), entryRecord("OLD", QDate(2006, 1, 4), 100));
+        if (full)
+            QVERIFY(QFile::link("/dev/full", box.ledgerFile(2)));
+        QString log;
+        {
+            tw::LogInstallation install(box.prog);
+            install.setEchoToStandardError(false);
+            log = install.logPath();
+            LedgerStore store = box.store();
+            tw::test::FakeHost host;
+            postEntry(entryWith(boxes), store, host);
+        }
+        const QStringList lines = QString::fromUtf8(readAll(log)).split('\n', Qt::SkipEmptyParts);
+        QStringList posting;
+        for (const QString& l : lines) {
+            if (l.contains(" tw.posting: "))
+                posting << l.mid(l.indexOf(' ', l.indexOf(' ') + 1) + 1); // without the time
+        }
+        QCOMPARE(posting.size(), 1);
+        QVERIFY2(posting[0].startsWith(line), qPrintable(posting[0]));
     }
 
     // A ledger allocated before its file could be written is reported, so that the retry
