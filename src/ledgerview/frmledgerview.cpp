@@ -17,6 +17,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace tw {
 
 namespace {
@@ -111,11 +113,17 @@ QString frmLedgerView::ledgerPath() const {
 
 bool frmLedgerView::showLedger(const QString& ledgerFolder, const QString& numberText,
                                const QString& customerName) {
-    folder_ = ledgerFolder;
-    numberText_ = numberText;
+    // A ledger that cannot be shown leaves the window with the one it showed.
+    const QString oldFolder = std::exchange(folder_, ledgerFolder);
+    const QString oldNumber = std::exchange(numberText_, numberText);
+    if (!load(false)) {
+        folder_ = oldFolder;
+        numberText_ = oldNumber;
+        return false;
+    }
     customerName_ = customerName;
     setWindowTitle(ledger::ledgerTitle(numberText, customerName));
-    return load(false);
+    return true;
 }
 
 bool frmLedgerView::reload() {

@@ -153,6 +153,21 @@ private slots:
         QVERIFY(!t.view());
     }
 
+    // Asking for a ledger that cannot be shown leaves the open window as it was.
+    void openWindowKeepsItsLedger() {
+        Fixture t;
+        t.w->txtLedger->setText("00002");
+        t.w->mnuCustomerLedger->trigger();
+        QVERIFY(t.view());
+        t.w->txtLedger->setText("00001"); // indexed, no file
+        t.w->mnuCustomerLedger->trigger();
+        QCOMPARE(t.fx.host.messages, QStringList{"This customer has no ledger yet."});
+        QCOMPARE(t.view()->windowTitle(), QStringLiteral("Ledger 00002 - "));
+        QCOMPARE(t.view()->ledgerPath(), QStringLiteral("F:\\LEDGER\\led00002.dat"));
+        QVERIFY(t.view()->reload());
+        QCOMPARE(t.view()->model()->rowCount(), 3);
+    }
+
     // A posting to the ledger shown reloads the window; one to another ledger does not.
     void reloadsAfterPosting_data() {
         QTest::addColumn<QString>("ledgerBox");
