@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Tallywork's two commands (and a few more for developers).
 #
-#   ./tallywork.sh run     install what the program needs, build, prepare a demo program
-#                          folder with sample data and start the program there
+#   ./tallywork.sh run     install what the program needs, build the program (not the
+#                          tests), prepare a demo program folder with sample data and
+#                          start the program there
 #   ./tallywork.sh test    the same installation and build, then every test, headless
 #   ./tallywork.sh asan    the tests again in a build with AddressSanitizer + UBSan
 #   ./tallywork.sh bench   release build, generated data, every benchmark in one table
@@ -48,6 +49,13 @@ configure_and_build() {
     cmake --build "$dir" -j "$jobs"
 }
 
+# The program, its database reader and the data generator only: a first run does not wait
+# for the tests to compile.
+build_program() {
+    cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build "$build" -j "$jobs" --target tallywork tallywork-dbread twgen
+}
+
 # A program folder beside the built executable: settings naming F:\EST and F:\LEDGER, a
 # dosdevices/ map sending F: to generated estimating and ledger folders.
 prepare_demo() {
@@ -63,7 +71,7 @@ cmd="${1:-}"
 case "$cmd" in
 run)
     install_packages
-    configure_and_build "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    build_program
     prog="$(prepare_demo)"
     echo "== demo program folder: $prog"
     if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
