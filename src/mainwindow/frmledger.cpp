@@ -31,6 +31,8 @@
 #include <QScreen>
 #include <QStyle>
 
+#include <utility>
+
 namespace tw {
 
 namespace {
@@ -296,8 +298,6 @@ void frmLedger::buildLayout() {
     textBox(txtTax, "txtTax", 10, 6840, 3600, 975, 315);
     label(lblInvAmt, "lblInvAmt", QStringLiteral("Invoice Amount:"), 4680, 3960, 2055, 255);
     textBox(txtInvAmt, "txtInvAmt", 10, 6840, 3960, 975, 315);
-    // The tax label is laid out under the tax switch; keep the switch clickable.
-    Check2->raise();
 
     label(lblVersion, "lblVersion", QStringLiteral(" Version:"), 120, 3840, 2775, 255,
           Qt::AlignLeft | Qt::AlignTop);
@@ -367,6 +367,11 @@ void frmLedger::buildLayout() {
     dataLink(Data1, "Data1", QStringLiteral("Client"), 5400);
     dataLink(Data2, "Data2", QStringLiteral("Products"), 5760);
 
+    // Labels lie beneath the boxes, as on the old forms: where a caption's rectangle overlaps
+    // a box or a check box, a click there still reaches the box.
+    for (QLabel* caption : client->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+        caption->lower();
+
     // The tab order of the entry, then the options, lookup and buttons. Controls not in
     // this chain never take the focus.
     const QList<QWidget*> tabOrder = {
@@ -393,7 +398,14 @@ void frmLedger::buildLayout() {
     connect(optMil, &QRadioButton::clicked, this, [this] { optMil_Click(); });
     connect(btnGetList, &PanelButton::clicked, this, [this] { lblRefresh_Click(); });
     connect(btnClear, &PanelButton::clicked, this, [this] { lblClear_Click(); });
-    connect(btnPost, &PanelButton::clicked, this, [this] { lblPost_Click(); });
+    // A click whose press took the focus from a box that then filled the entry (a job lookup
+    // on leaving the search box) does not post: the operator has not seen that entry yet.
+    connect(btnPost, &PanelButton::pressed, this, [this] { postWithheld_ = filledOnLeaving_; });
+    connect(btnPost, &PanelButton::clicked, this, [this] {
+        if (std::exchange(postWithheld_, false))
+            return;
+        lblPost_Click();
+    });
 }
 
 void frmLedger::buildMenu() {

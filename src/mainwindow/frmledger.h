@@ -183,6 +183,10 @@ private:
     AppContext& ctx_;
     // Hands the fields' leaving and keys to the handlers above.
     FieldEvents* events_ = nullptr;
+    // Set while the event that made a leave handler fill the entry is being handled.
+    bool filledOnLeaving_ = false;
+    // The Post panel's press came with such a fill: its click does not post.
+    bool postWithheld_ = false;
     // Set while a job lookup has begun and not yet succeeded.
     bool lookupPending_ = false;
 };

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTimer>
 
 namespace tw {
 
@@ -71,6 +72,12 @@ void frmLedger::txtSearch_LostFocus() {
         return;
     int keyAscii = 13;
     txtSearch_KeyPress(keyAscii);
+    if (!lookupPending_) {
+        // The entry was filled by leaving the box; this holds only for the event that moved
+        // the focus (a click on Post among them).
+        filledOnLeaving_ = true;
+        QTimer::singleShot(0, this, [this] { filledOnLeaving_ = false; });
+    }
 }
 
 } // namespace tw

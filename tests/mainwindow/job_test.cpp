@@ -3,6 +3,7 @@
 #include "mainwindow/frmledger.h"
 #include "platform/gui/dateentrybox.h"
 #include "platform/gui/descriptionbox.h"
+#include "platform/gui/panelbutton.h"
 #include "testregistry.h"
 #include "wiptestdata.h"
 
@@ -10,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QtTest>
@@ -195,6 +197,30 @@ private slots:
         t.w.txtSearch->setText("1");
         QTest::keyClick(t.w.txtSearch, Qt::Key_Tab);
         QCOMPARE(t.w.txtJob->text(), QStringLiteral("00004711"));
+    }
+
+    // A click on Post that takes the focus from the search box, whose leaving looks the job up
+    // and fills the entry, does not post what the operator has not seen; the next click does.
+    void postClickThatFillsTheEntryDoesNotPost() {
+        JobWindow t;
+        t.w.txtAmt->setText("$5.00");
+        t.search("012345678");
+        QCOMPARE(t.fx.host.messages.size(), 1);
+        t.w.txtSearch->setFocus(Qt::MouseFocusReason);
+        QTest::keyClicks(t.w.txtSearch, "4711");
+        const QString ledger = t.fx.tmp.path() + "/drive_f/LEDGER/led00001.dat";
+
+        QTest::mouseClick(t.w.btnPost, Qt::LeftButton, {}, QPoint(3, 3));
+        QCOMPARE(t.w.txtJob->text(), QStringLiteral("00004711"));
+        QCOMPARE(t.w.cboCust->currentText(), QStringLiteral("ACME PRINTING AND GRAPHICS"));
+        QVERIFY(!QFile::exists(ledger));
+        QCOMPARE(t.fx.host.messages.size(), 1);
+
+        QTest::qWait(1); // the click's own events are over
+        t.w.AeDate->setText("1/15/2006");
+        QTest::mouseClick(t.w.btnPost, Qt::LeftButton, {}, QPoint(3, 3));
+        QVERIFY2(QFile::exists(ledger), qPrintable(t.fx.host.messages.join('|')));
+        QCOMPARE(t.w.txtJob->text(), QString()); // posted and cleared
     }
 
     void leadingBlankAndEmptySearch() {

@@ -484,7 +484,35 @@ private slots:
     void descriptionBoxLimit();
     void descriptionBoxLineBreaks();
     void listCompletionTakesTheEntrysSpelling();
+    void everyPointOfABoxTakesAClick_data();
+    void everyPointOfABoxTakesAClick();
 };
+
+void ControlsTest::everyPointOfABoxTakesAClick_data() {
+    QTest::addColumn<QString>("name");
+    for (const char* name : {"AeDate", "AeDue", "cboCust", "txtInvoice", "cboProd", "txtJob",
+                             "txtDesc", "txtPO", "txtQuan", "txtAmt", "txtSearch", "txtDefaultTax",
+                             "txtTax", "txtInvAmt", "Check1", "Check2"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void ControlsTest::everyPointOfABoxTakesAClick() {
+    QFETCH(QString, name);
+    Shown s;
+    QWidget* box = s.w->findChild<QWidget*>(name);
+    QVERIFY(box);
+    QWidget* client = s.w->centralWidget();
+    // Whatever lies at a point of the box is the box or a part of it, never a caption.
+    int lost = 0;
+    for (int y = 0; y < box->height(); ++y) {
+        for (int x = 0; x < box->width(); ++x) {
+            QWidget* hit = client->childAt(box->mapTo(client, QPoint(x, y)));
+            if (hit != box && !box->isAncestorOf(hit))
+                ++lost;
+        }
+    }
+    QCOMPARE(lost, 0);
+}
 
 void ControlsTest::panelButtonClicks() {
     QWidget host;

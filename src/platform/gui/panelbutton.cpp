@@ -27,6 +27,7 @@ void PanelButton::mousePressEvent(QMouseEvent* event) {
     pressed_ = true;
     setFrameShadow(QFrame::Sunken);
     event->accept();
+    emit pressed();
 }
 
 void PanelButton::mouseReleaseEvent(QMouseEvent* event) {

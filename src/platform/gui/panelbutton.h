@@ -18,6 +18,8 @@ public:
     QLabel* label() const { return label_; }
 
 signals:
+    // The left mouse button went down on the panel (focus has already moved to it then).
+    void pressed();
     void clicked();
 
 protected:
