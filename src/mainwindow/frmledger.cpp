@@ -367,6 +367,21 @@ void frmLedger::buildLayout() {
     dataLink(Data1, "Data1", QStringLiteral("Client"), 5400);
     dataLink(Data2, "Data2", QStringLiteral("Products"), 5760);
 
+    // Each field is known to assistive technology by its caption.
+    const std::pair<QLabel*, QWidget*> captions[] = {
+        {Label14, Check1},      {Label6, txtLedger},
+        {Label3, AeDate},       {Label2, cboCust},
+        {Label4, AeDue},        {Label7, txtInvoice},
+        {Label10, cboProd},     {Label8, txtJob},
+        {Label11, txtDesc},     {Label9, txtPO},
+        {lblQuan, txtQuan},     {lblAmt, txtAmt},
+        {lblSearch, txtSearch}, {lblDefaultTax, txtDefaultTax},
+        {lblTax, txtTax},       {lblInvAmt, txtInvAmt}};
+    for (const auto& [caption, field] : captions)
+        nameAfterCaption(caption, field);
+    // The tax switch has no caption of its own.
+    Check2->setAccessibleName(QStringLiteral("Add Tax"));
+
     // Labels lie beneath the boxes, as on the old forms: where a caption's rectangle overlaps
     // a box or a check box, a click there still reaches the box.
     for (QLabel* caption : client->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))

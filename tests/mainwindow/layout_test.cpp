@@ -12,6 +12,7 @@
 #include "startup/frmpath.h"
 #include "testregistry.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -486,7 +487,90 @@ private slots:
     void listCompletionTakesTheEntrysSpelling();
     void everyPointOfABoxTakesAClick_data();
     void everyPointOfABoxTakesAClick();
+    void accessibleNames_data();
+    void accessibleNames();
+    void panelsAreAccessibleButtons_data();
+    void panelsAreAccessibleButtons();
 };
+
+void ControlsTest::accessibleNames_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("accessible");
+    QTest::newRow("AeDate") << "AeDate"
+                            << "Invoice Date";
+    QTest::newRow("AeDue") << "AeDue"
+                           << "Due Date";
+    QTest::newRow("cboCust") << "cboCust"
+                             << "Customer Name";
+    QTest::newRow("txtInvoice") << "txtInvoice"
+                                << "Invoice Number";
+    QTest::newRow("cboProd") << "cboProd"
+                             << "Product Code";
+    QTest::newRow("txtJob") << "txtJob"
+                            << "Job Number";
+    QTest::newRow("txtDesc") << "txtDesc"
+                             << "Description";
+    QTest::newRow("txtPO") << "txtPO"
+                           << "P.O. Number";
+    QTest::newRow("txtQuan") << "txtQuan"
+                             << "Quantity";
+    QTest::newRow("txtAmt") << "txtAmt"
+                            << "Pre-Tax Amount";
+    QTest::newRow("txtSearch") << "txtSearch"
+                               << "Search for Job";
+    QTest::newRow("txtDefaultTax") << "txtDefaultTax"
+                                   << "Default Tax %";
+    QTest::newRow("txtTax") << "txtTax"
+                            << "Tax";
+    QTest::newRow("txtInvAmt") << "txtInvAmt"
+                               << "Invoice Amount";
+    QTest::newRow("txtLedger") << "txtLedger"
+                               << "Ledger Number";
+    QTest::newRow("Check1") << "Check1"
+                            << "Match Invoice & Job No's";
+    QTest::newRow("Check2") << "Check2"
+                            << "Add Tax";
+}
+
+void ControlsTest::accessibleNames() {
+    QFETCH(QString, name);
+    QFETCH(QString, accessible);
+    Shown s;
+    QWidget* field = s.w->findChild<QWidget*>(name);
+    QVERIFY(field);
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(field);
+    QVERIFY(iface);
+    QCOMPARE(iface->text(QAccessible::Name), accessible);
+}
+
+void ControlsTest::panelsAreAccessibleButtons_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("Refresh") << "btnGetList"
+                             << "Refresh";
+    QTest::newRow("Clear") << "btnClear"
+                           << "Clear";
+    QTest::newRow("Post") << "btnPost"
+                          << "Post";
+}
+
+void ControlsTest::panelsAreAccessibleButtons() {
+    QFETCH(QString, name);
+    QFETCH(QString, caption);
+    Shown s;
+    auto* button = s.w->findChild<tw::PanelButton*>(name);
+    QVERIFY(button);
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(button);
+    QVERIFY(iface);
+    QCOMPARE(iface->role(), QAccessible::Button);
+    QCOMPARE(iface->text(QAccessible::Name), caption);
+    QAccessibleActionInterface* actions = iface->actionInterface();
+    QVERIFY(actions);
+    QVERIFY(actions->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    QSignalSpy clicked(button, &tw::PanelButton::clicked);
+    actions->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(clicked.count(), 1);
+}
 
 void ControlsTest::everyPointOfABoxTakesAClick_data() {
     QTest::addColumn<QString>("name");

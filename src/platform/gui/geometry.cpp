@@ -1,6 +1,7 @@
 #include "platform/gui/geometry.h"
 
 #include <QGuiApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QWidget>
 #include <cmath>
@@ -58,6 +59,14 @@ void centreOnScreen(QWidget* window) {
     const double left = (area.width() - frame.width()) / 2.0;
     const double top = (area.height() - frame.height()) / 2.0;
     window->move(area.x() + qRound(left), area.y() + qRound(top));
+}
+
+void nameAfterCaption(QLabel* caption, QWidget* field) {
+    QString name = caption->text().trimmed();
+    if (name.endsWith(QLatin1Char(':')))
+        name.chop(1);
+    field->setAccessibleName(name.trimmed());
+    caption->setBuddy(field);
 }
 
 } // namespace tw

@@ -1,5 +1,6 @@
 #pragma once
 
+class QLabel;
 class QWidget;
 
 namespace tw {
@@ -16,6 +17,10 @@ int twipsToPixels(int twips, double dpi);
 // Moves a window so that it is centred on its screen, keeping its size: by its outer frame
 // once it is shown, by the window itself before (when the frame is not known yet).
 void centreOnScreen(QWidget* window);
+
+// Names a field for assistive technology after the caption beside it, without the colon
+// ("Invoice Date:" names the invoice date box "Invoice Date"), and ties the caption to it.
+void nameAfterCaption(QLabel* caption, QWidget* field);
 
 // Places a widget at (left, top) with the given size, all in twips, relative to its parent.
 void placeTwips(QWidget* widget, int left, int top, int width, int height);

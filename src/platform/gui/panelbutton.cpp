@@ -1,5 +1,6 @@
 #include "platform/gui/panelbutton.h"
 
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -7,8 +8,50 @@
 
 namespace tw {
 
+namespace {
+
+// To assistive technology the panel is a push button named by its caption, with a press
+// action, not a frame holding a label.
+class PanelButtonAccessible : public QAccessibleWidget {
+public:
+    explicit PanelButtonAccessible(PanelButton* button)
+        : QAccessibleWidget(button, QAccessible::Button) {}
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name)
+            return button()->label()->text();
+        return QAccessibleWidget::text(t);
+    }
+    QStringList actionNames() const override {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+    void doAction(const QString& name) override {
+        if (name == pressAction())
+            button()->click();
+        else
+            QAccessibleWidget::doAction(name);
+    }
+
+private:
+    PanelButton* button() const { return static_cast<PanelButton*>(widget()); }
+};
+
+QAccessibleInterface* panelButtonAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String(PanelButton::staticMetaObject.className()) && object &&
+        object->isWidgetType())
+        return new PanelButtonAccessible(static_cast<PanelButton*>(object));
+    return nullptr;
+}
+
+} // namespace
+
 PanelButton::PanelButton(const QString& caption, QWidget* parent)
     : QFrame(parent), label_(new QLabel(caption, this)) {
+    static const bool accessibleAsButton = [] {
+        QAccessible::installFactory(panelButtonAccessible);
+        return true;
+    }();
+    (void)accessibleAsButton;
     setFrameStyle(QFrame::Panel | QFrame::Raised);
     setLineWidth(2);
     setFocusPolicy(Qt::NoFocus);
