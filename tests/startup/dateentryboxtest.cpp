@@ -165,6 +165,9 @@ void DateEntryBoxTest::rewrittenTextShowsFromItsStart() {
     QCOMPARE(f.box->cursorPosition(), 0);
     f.box->setText(QStringLiteral("12/25/2006")); // the leave rule's rewrite
     QCOMPARE(f.box->cursorPosition(), 0);
+    // A rewrite to the same text (a whole date left as it was) moves no text, but the cursor.
+    f.box->setText(QStringLiteral("12/25/2006"));
+    QCOMPARE(f.box->cursorPosition(), 0);
     // While the operator types, the cursor stays where the typing is.
     f.box->setFocus();
     f.box->end(false);

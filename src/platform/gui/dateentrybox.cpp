@@ -71,8 +71,10 @@ DateEntryBox::DateEntryBox(QWidget* parent) : QLineEdit(parent) {
     connect(calendarAction_, &QAction::triggered, this, &DateEntryBox::showCalendar);
     // Text the program writes into the box while the operator is elsewhere (12/25/06 made
     // 12/25/2006 on leaving) is shown from its start, never scrolled to its end.
-    connect(this, &QLineEdit::textChanged, this, [this] {
-        if (!hasFocus())
+    // A rewrite to the same text changes no text but still moves the cursor to the end, so the
+    // cursor is watched rather than the text.
+    connect(this, &QLineEdit::cursorPositionChanged, this, [this](int, int now) {
+        if (now != 0 && !hasFocus())
             setCursorPosition(0);
     });
 }
