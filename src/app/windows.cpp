@@ -5,6 +5,7 @@
 #include "ledger/ledgerstore.h"
 #include "ledgerview/frmledgerview.h"
 #include "mainwindow/frmledger.h"
+#include "platform/gui/geometry.h"
 #include "startup/frmpath.h"
 #include "startup/frmsplash.h"
 
@@ -119,6 +120,7 @@ frmLedgerView* Windows::openLedgerView(const QString& ledgerFolder, const QStrin
     if (isNew) {
         ledgerView_ = new frmLedgerView(ctx_.paths, *ctx_.host);
         ledgerView_->setAttribute(Qt::WA_DeleteOnClose);
+        centreOnScreen(ledgerView_);
     }
     if (!ledgerView_->showLedger(ledgerFolder, numberText, customerName)) {
         if (isNew)

@@ -17,6 +17,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <utility>
 
 namespace tw {
@@ -61,10 +62,14 @@ frmLedgerView::frmLedgerView(const DosPaths& paths, Host& host, QWidget* parent)
     cols->setSectionResizeMode(QHeaderView::Interactive);
     cols->setStretchLastSection(true);
     const int ch = fontMetrics().averageCharWidth();
+    const QFontMetrics headerMetrics(cols->font());
     int width = rows->sizeHint().width() + 40;
     for (int c = 0; c < ledger::LedgerModel::ColumnCount; ++c) {
-        grdLedger->setColumnWidth(c, kColumnChars[c] * ch + 12);
-        width += kColumnChars[c] * ch + 12;
+        // Wide enough for the field and for its heading, which is set in a bold face.
+        const QString heading = model_->headerData(c, Qt::Horizontal).toString();
+        const int w = std::max(kColumnChars[c] * ch, headerMetrics.horizontalAdvance(heading)) + 16;
+        grdLedger->setColumnWidth(c, w);
+        width += w;
     }
 
     lblSummary = new QLabel(this);
