@@ -2,9 +2,11 @@
 #include "guitestsupport.h"
 #include "testregistry.h"
 
+#include <QAccessible>
 #include <QCalendarWidget>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -56,6 +58,7 @@ private slots:
     void leavingAnEmptyBoxReportsEmptyText();
     void calendarWritesShortDateWithoutCountingAsLeaving();
     void usesVerdana();
+    void calendarButtonIsNamedForAssistiveTechnology();
     void shortcutKeys_data();
     void shortcutKeys();
     void rewrittenTextShowsFromItsStart();
@@ -118,6 +121,19 @@ void DateEntryBoxTest::calendarWritesShortDateWithoutCountingAsLeaving() {
     QCOMPARE(f.box->text(), QStringLiteral("11/9/2006"));
     QVERIFY(!f.box->calendar()->isVisible());
     QVERIFY(f.box->hasFocus());
+}
+
+void DateEntryBoxTest::calendarButtonIsNamedForAssistiveTechnology() {
+    Form f;
+    QVERIFY(activate(&f.window));
+    auto* button = f.box->findChild<QToolButton*>();
+    QVERIFY(button);
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(button);
+    QVERIFY(iface);
+    QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Choose a date"));
+    QVERIFY(iface->actionInterface());
+    iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QVERIFY(f.box->calendar() && f.box->calendar()->isVisible());
 }
 
 void DateEntryBoxTest::usesVerdana() {

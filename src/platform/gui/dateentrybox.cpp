@@ -67,6 +67,8 @@ DateEntryBox::DateEntryBox(QWidget* parent) : QLineEdit(parent) {
     // narrow boxes of the main window, also with the wider stand-in for Verdana.
     setFont(QFont(QStringLiteral("Verdana"), 8));
     calendarAction_ = addAction(calendarIcon(), QLineEdit::TrailingPosition);
+    // The text names the button to assistive technology; the icon alone says nothing.
+    calendarAction_->setText(QStringLiteral("Choose a date"));
     calendarAction_->setToolTip(QStringLiteral("Choose a date"));
     connect(calendarAction_, &QAction::triggered, this, &DateEntryBox::showCalendar);
     // Text the program writes into the box while the operator is elsewhere (12/25/06 made
