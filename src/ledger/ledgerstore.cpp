@@ -5,8 +5,7 @@
 #include "platform/recordfile.h"
 #include "platform/text1252.h"
 
-#include <QFileInfo>
-
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -15,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tw::ledger {
@@ -163,6 +163,15 @@ void requireFolder(const QString& folder, const QString& dos) {
         throw IoError(QStringLiteral("Cannot open %1: the ledger folder is not set.").arg(dos));
 }
 
+// The open file is the one at nativePath.
+bool isFile(const RecordFile& file, const QString& nativePath) {
+    struct stat open {
+    }, named{};
+    return !nativePath.isEmpty() && ::fstat(file.nativeHandle(), &open) == 0 &&
+           ::stat(QFile::encodeName(nativePath).constData(), &named) == 0 &&
+           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
 void openIn(RecordFile& file, const DosPaths& paths, const QString& folder, const QString& dos) {
     requireFolder(folder, dos);
     file.open(paths.toNative(dos), dos, RecordFile::Mode::ReadWriteCreate);
@@ -251,6 +260,12 @@ std::int64_t LedgerStore::appendEntry(const QString& numberText, const QByteArra
     }
     RecordFile file;
     openIn(file, paths_, folder_, dos);
+    // Whatever name or link leads there, an entry never goes into the index.
+    if (isFile(file, paths_.toNative(indexPath()))) {
+        throw IoError(QStringLiteral("Cannot write %1: it is the ledger index %2, not a ledger "
+                                     "file. Nothing was posted.")
+                          .arg(dos, indexPath()));
+    }
 
     // The length can change between reading it and holding the lock when another machine
     // appends at the same moment; then the lock is on the wrong record and is taken again.

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QStringList>
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <mutex>
@@ -113,6 +114,11 @@ QList<QChar> DosPaths::drives() const {
 }
 
 QString DosPaths::toNative(const QString& dosPath) const {
+    // A control character (a NUL above all, which ends the name the system sees) is in no DOS
+    // path: such a text names no file.
+    if (std::any_of(dosPath.begin(), dosPath.end(),
+                    [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }))
+        return {};
     QChar drive = QLatin1Char('Z');
     QStringView rest = dosPath;
     if (dosPath.size() >= 2 && dosPath[1] == QLatin1Char(':') && isDriveLetter(dosPath[0])) {

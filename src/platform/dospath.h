@@ -18,7 +18,8 @@ public:
 
     const QString& programFolder() const { return programFolder_; }
 
-    // The native path for a DOS path, or an empty string when its drive has no mapping.
+    // The native path for a DOS path, or an empty string when its drive has no mapping or it
+    // holds a control character.
     // A final component that does not exist keeps the name as written (so a file that
     // must be created gets that name). A path without a drive letter is taken relative
     // to the root of Z: on POSIX.

@@ -103,6 +103,9 @@ void RecordFile::open(const QString& nativePath, const QString& displayName, Mod
     if (nativePath.isEmpty())
         fail(QStringLiteral("Cannot open"), ENOENT);
 
+    // The system would take the name only up to a NUL: another file than the one meant.
+    if (nativePath.contains(QChar(0)))
+        fail(QStringLiteral("Cannot open"), EINVAL);
     const QByteArray native = QFile::encodeName(nativePath);
     // Without waiting: opening a pipe for reading would wait for a writer for good. For a
     // regular file the flag changes nothing.

@@ -255,6 +255,31 @@ private slots:
         QCOMPARE(number, std::int64_t(expected.size() / 128));
     }
 
+    // Whatever leads a ledger file's name to the index, no entry is written into it.
+    void ledgerFileNeverTheIndex_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("symbolic link") << "link";
+        QTest::newRow("hard link") << "hard";
+    }
+    void ledgerFileNeverTheIndex() {
+        QFETCH(QString, how);
+        LedgerFolder f;
+        const QByteArray index = indexOf({"ACME", "BETA"});
+        writeAll(f.file("ledger.ndx"), index);
+        if (how == "link")
+            QVERIFY(QFile::link(f.file("ledger.ndx"), f.file("led00001.dat")));
+        else
+            QVERIFY(::link(QFile::encodeName(f.file("ledger.ndx")).constData(),
+                           QFile::encodeName(f.file("led00001.dat")).constData()) == 0);
+        try {
+            f.store().appendEntry("00001", entry("1"));
+            QFAIL("an entry was written into the index");
+        } catch (const tw::IoError& e) {
+            QVERIFY2(e.text().contains("F:\\LEDGER\\ledger.ndx"), qPrintable(e.text()));
+        }
+        QCOMPARE(readAll(f.file("ledger.ndx")), index);
+    }
+
     void failuresNameTheFile() {
         LedgerFolder f;
         // A full disk: a file size limit of 0 fails the write as a full disk does.

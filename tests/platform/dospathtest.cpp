@@ -86,6 +86,24 @@ private slots:
         QCOMPARE(bare.toNative("Z:\\tmp"), QStringLiteral("/tmp"));
     }
 
+    // A control character ends no DOS path; a NUL would cut the name the system sees, so the
+    // text names no file at all.
+    void controlCharactersGiveNoPath_data() {
+        QTest::addColumn<QString>("dos");
+        QTest::newRow("NUL after the index")
+            << QString("F:\\LEDGER\\ledger.ndx") + QChar(0) + "\\led00081.dat";
+        QTest::newRow("NUL in the folder") << QString("F:\\LED") + QChar(0) + "GER";
+        QTest::newRow("tab") << "F:\\LEDGER\t\\WIP.DAT";
+        QTest::newRow("line feed") << "F:\\LEDGER\n";
+        QTest::newRow("DEL") << "F:\\LEDGER\x7f";
+        QTest::newRow("without a drive") << QString("\\LEDGER") + QChar(1);
+    }
+    void controlCharactersGiveNoPath() {
+        QFETCH(QString, dos);
+        tw::DosPaths p(prog_);
+        QCOMPARE(p.toNative(dos), QString());
+    }
+
     void listedZReplacesTheRoot() {
         QTemporaryDir other;
         const QString prog = other.path() + "/p";

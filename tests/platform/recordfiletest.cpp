@@ -187,6 +187,16 @@ private slots:
                            (kind == "pipe" ? "a pipe" : "a device") + ", not a file.");
     }
 
+    // The system takes a name only up to a NUL; such a name opens nothing.
+    void nameWithNulOpensNothing() {
+        tw::test::writeAll(tmp_.filePath("ledger.ndx"), "index");
+        tw::RecordFile f;
+        QVERIFY_THROWS_EXCEPTION(
+            tw::IoError, f.open(tmp_.filePath("ledger.ndx") + QChar(0) + "/led00081.dat", "led"));
+        QVERIFY(!f.isOpen());
+        QCOMPARE(tw::test::readAll(tmp_.filePath("ledger.ndx")), QByteArray("index"));
+    }
+
     void lockExcludesAnotherProcessUntilUnlocked() {
         const QString path = tmp_.filePath("led00013.dat");
         tw::RecordFile f;
