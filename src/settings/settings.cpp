@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 
+#include "entry/entryfields.h"
 #include "platform/host.h"
 #include "platform/ioerror.h"
 #include "platform/recordfile.h"
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -51,6 +53,44 @@ QString firstField(QByteArrayView content) {
     return ansi::decode(content.sliced(begin, i - begin));
 }
 
+bool isDosFolder(QStringView value) {
+    if (value.size() < 2 || value[1] != QLatin1Char(':') || !value[0].isLetter() ||
+        value[0].unicode() >= 0x80)
+        return false;
+    return std::none_of(value.begin(), value.end(),
+                        [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+}
+
+QString quotedIfNeeded(const QString& value) {
+    if (!value.contains(QLatin1Char(',')))
+        return value;
+    return QLatin1Char('"') + value + QLatin1Char('"');
+}
+
+FolderChoice checkChosenFolder(QStringView text) {
+    FolderChoice c;
+    c.path = entry::trimBlanks(text);
+    // Each character the settings file cannot hold, once, as the operator would name it.
+    QStringList refused;
+    for (const char32_t u : c.path.toUcs4()) {
+        const QString ch = QString::fromUcs4(&u, 1);
+        QString shown;
+        if (u < 0x20 || u == 0x7F)
+            shown = QStringLiteral("U+%1").arg(quint32(u), 4, 16, QLatin1Char('0')).toUpper();
+        else if (ansi::decode(ansi::encode(ch)) != ch || u == U'"')
+            shown = QLatin1Char('"') + ch + QLatin1Char('"');
+        if (!shown.isEmpty() && !refused.contains(shown))
+            refused << shown;
+    }
+    if (!refused.isEmpty()) {
+        c.refusal = QStringLiteral("The folder %1 cannot be saved: the settings file cannot hold "
+                                   "the characters %2. Please choose a folder whose name has "
+                                   "none of them.")
+                        .arg(c.path, refused.join(QStringLiteral(", ")));
+    }
+    return c;
+}
+
 SettingsStore::SettingsStore(QString folder, Host* host)
     : folder_(std::move(folder)), host_(host) {}
 
@@ -83,6 +123,13 @@ std::optional<QString> SettingsStore::read(const QString& name) const {
     } catch (const IoError&) {
         return std::nullopt;
     }
+}
+
+std::optional<QString> SettingsStore::readFolder(const QString& name) const {
+    std::optional<QString> value = read(name);
+    if (value && (value->isEmpty() || !isDosFolder(*value)))
+        return std::nullopt;
+    return value;
 }
 
 namespace {

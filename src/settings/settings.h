@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArrayView>
 #include <QString>
+#include <QStringView>
 #include <optional>
 
 namespace tw {
@@ -23,6 +24,22 @@ inline const QString kDbLoc = QStringLiteral("dbloc.dat");
 // the line. Bytes are Windows-1252.
 QString firstField(QByteArrayView content);
 
+// A folder as the settings keep it: a DOS path (a drive letter and a colon first) without
+// control characters. Anything else, such as a NUL byte after the folder or a file saved as
+// UTF-16 by an editor, must never become a file path.
+bool isDosFolder(QStringView value);
+
+// A value as a settings line keeps it whole: in double quotes when it holds a comma, which
+// would otherwise end it (the first-field rule reads the quotes).
+QString quotedIfNeeded(const QString& value);
+
+// A folder typed or chosen in a folder chooser, checked before it is saved.
+struct FolderChoice {
+    QString path;    // blanks trimmed
+    QString refusal; // empty, or the message why it cannot be saved
+};
+FolderChoice checkChosenFolder(QStringView text);
+
 // Reads and writes the settings files in one folder (the program folder).
 class SettingsStore {
 public:
@@ -35,6 +52,9 @@ public:
     // The first field of the file; nullopt when the file is missing, cannot be opened or
     // holds no characters at all (unreadable). A file whose first line is empty gives "".
     std::optional<QString> read(const QString& name) const;
+    // A folder setting: nullopt when the file is unreadable, the value is empty or it is no
+    // DOS folder (isDosFolder).
+    std::optional<QString> readFolder(const QString& name) const;
     // Creates or truncates the file and writes the value and CR LF. On failure returns false
     // and, the first time, shows one message naming the folder.
     bool write(const QString& name, const QString& value);

@@ -385,10 +385,15 @@ void frmPath::Form_Load() {
 }
 
 void frmPath::cmdPath_Click() {
-    const QString text = Text1->text();
-    if (!text.isEmpty() && text.contains(QLatin1Char(':'))) {
-        kept() = text;
-        ctx_.settings.write(settingsFile(), text);
+    const settings::FolderChoice choice = settings::checkChosenFolder(Text1->text());
+    if (!choice.path.isEmpty() && choice.path.contains(QLatin1Char(':'))) {
+        if (!choice.refusal.isEmpty()) {
+            // The chooser stays open for another folder.
+            ctx_.host->message(choice.refusal);
+            return;
+        }
+        kept() = choice.path;
+        ctx_.settings.write(settingsFile(), settings::quotedIfNeeded(choice.path));
     }
     close();
 }

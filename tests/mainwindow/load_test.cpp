@@ -246,6 +246,13 @@ private slots:
         QTest::newRow("Ledger.dat deleted") << "Ledger.dat" << QByteArray("-");
         QTest::newRow("estloc.dat emptied") << "estloc.dat" << QByteArray();
         QTest::newRow("estloc.dat deleted") << "estloc.dat" << QByteArray("-");
+        // A value that is no DOS folder is unreadable: it never becomes a file path.
+        QTest::newRow("Ledger.dat, NUL after the folder")
+            << "Ledger.dat" << QByteArray("F:\\LEDGER\\ledger.ndx\0\r\n", 24);
+        QTest::newRow("estloc.dat saved as UTF-16") << "estloc.dat"
+                                                    << QByteArray("\xff\xfe"
+                                                                  "F\0:\0\\\0E\0",
+                                                                  10);
     }
     void folderSettingMissing() {
         QFETCH(QString, file);

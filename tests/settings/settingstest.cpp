@@ -200,6 +200,79 @@ private slots:
                           " 1 " + after.toUtf8());
     }
 
+    // A folder setting must be a DOS folder: anything else never becomes a file path and
+    // counts as unreadable.
+    void folderSettings_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("folder"); // "-" = unreadable
+        QTest::newRow("folder") << QByteArray("F:\\LEDGER\r\n") << "F:\\LEDGER";
+        QTest::newRow("drive root") << QByteArray("f:\\\r\n") << "f:\\";
+        QTest::newRow("quoted, with a comma")
+            << QByteArray("\"F:\\LEDGER,2007\"\r\n") << "F:\\LEDGER,2007";
+        QTest::newRow("NUL after the folder")
+            << QByteArray("F:\\LEDGER\\ledger.ndx\0\r\n", 24) << "-";
+        QTest::newRow("tab inside") << QByteArray("F:\\LED\tGER\r\n") << "-";
+        QTest::newRow("DEL inside") << QByteArray("F:\\LED\x7fGER\r\n") << "-";
+        QTest::newRow("saved as UTF-16") << QByteArray("\xff\xfe"
+                                                       "F\0:\0\\\0L\0\r\0\n\0",
+                                                       14)
+                                         << "-";
+        QTest::newRow("UTF-16 without mark") << QByteArray("F\0:\0\\\0L\0", 8) << "-";
+        QTest::newRow("no drive") << QByteArray("\\\\server\\ledger\r\n") << "-";
+        QTest::newRow("not a letter") << QByteArray("1:\\LEDGER\r\n") << "-";
+        QTest::newRow("empty line") << QByteArray("\r\n") << "-";
+    }
+    void folderSettings() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, folder);
+        QTemporaryDir dir;
+        SettingsStore s(dir.path());
+        tw::test::writeAll(s.pathOf(tw::settings::kLedger), content);
+        QCOMPARE(s.readFolder(tw::settings::kLedger).value_or("-"), folder);
+    }
+
+    // A folder typed in a chooser: blanks trimmed, characters the settings file cannot hold
+    // refused by name, and a comma kept by quoting so that it reads back whole.
+    void chosenFolder_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QStringList>("named"); // the characters the refusal names
+        QTest::newRow("plain") << "F:\\LEDGER"
+                               << "F:\\LEDGER" << QStringList{};
+        QTest::newRow("trailing blanks") << "F:\\LEDGER  "
+                                         << "F:\\LEDGER" << QStringList{};
+        QTest::newRow("Windows-1252 letters")
+            << u"F:\\Caf\u00e9 \u20ac"_qs << u"F:\\Caf\u00e9 \u20ac"_qs << QStringList{};
+        QTest::newRow("comma") << "F:\\LEDGER,2007"
+                               << "F:\\LEDGER,2007" << QStringList{};
+        QTest::newRow("outside, each named once")
+            << u"F:\\\u5BA2\u6237\u5BA2"_qs << u"F:\\\u5BA2\u6237\u5BA2"_qs
+            << QStringList{u"\"\u5BA2\""_qs, u"\"\u6237\""_qs};
+        QTest::newRow("beyond the basic plane")
+            << u"F:\\\U0001F600"_qs << u"F:\\\U0001F600"_qs << QStringList{u"\"\U0001F600\""_qs};
+        QTest::newRow("tab") << "F:\\A\tB"
+                             << "F:\\A\tB" << QStringList{"U+0009"};
+        QTest::newRow("double quote") << "F:\\A\"B"
+                                      << "F:\\A\"B" << QStringList{"\"\"\""};
+    }
+    void chosenFolder() {
+        QFETCH(QString, typed);
+        QFETCH(QString, path);
+        QFETCH(QStringList, named);
+        const tw::settings::FolderChoice c = tw::settings::checkChosenFolder(typed);
+        QCOMPARE(c.path, path);
+        QCOMPARE(c.refusal.isEmpty(), named.isEmpty());
+        for (const QString& n : named)
+            QVERIFY2(c.refusal.contains(n), qPrintable(c.refusal));
+        if (!named.isEmpty())
+            return;
+        // What is accepted is saved so that it reads back whole.
+        QTemporaryDir dir;
+        SettingsStore s(dir.path());
+        QVERIFY(s.write(tw::settings::kLedger, tw::settings::quotedIfNeeded(c.path)));
+        QCOMPARE(s.readFolder(tw::settings::kLedger), std::optional<QString>(path));
+    }
+
     void badContentNeverCrashes() {
         QTemporaryDir dir;
         SettingsStore s(dir.path());

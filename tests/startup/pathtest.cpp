@@ -223,19 +223,27 @@ void PathChooserTest::continueStoresOnlyDriveQualifiedText_data() {
     QTest::addColumn<bool>("est");
     QTest::addColumn<QString>("typed");     // "*" = leave the initial text
     QTest::addColumn<QByteArray>("stored"); // "-" = no file written
-    QTest::newRow("no folder selected") << true << "*" << QByteArray("-");
-    QTest::newRow("empty") << true << "" << QByteArray("-");
-    QTest::newRow("network path") << false << "\\\\server\\ledger" << QByteArray("-");
+    QTest::addColumn<QString>("refusal");   // a message naming this; the chooser stays open
+    QTest::newRow("no folder selected") << true << "*" << QByteArray("-") << "";
+    QTest::newRow("empty") << true << "" << QByteArray("-") << "";
+    QTest::newRow("network path") << false << "\\\\server\\ledger" << QByteArray("-") << "";
     QTest::newRow("typed, not existing")
-        << true << "G:\\NOWHERE\\EST" << QByteArray("G:\\NOWHERE\\EST\r\n");
-    QTest::newRow("typed ledger") << false << "F:\\LEDGER" << QByteArray("F:\\LEDGER\r\n");
-    QTest::newRow("colon anywhere") << false << "ab:cd" << QByteArray("ab:cd\r\n");
+        << true << "G:\\NOWHERE\\EST" << QByteArray("G:\\NOWHERE\\EST\r\n") << "";
+    QTest::newRow("typed ledger") << false << "F:\\LEDGER" << QByteArray("F:\\LEDGER\r\n") << "";
+    QTest::newRow("colon anywhere") << false << "ab:cd" << QByteArray("ab:cd\r\n") << "";
+    QTest::newRow("trailing blanks")
+        << false << "F:\\LEDGER   " << QByteArray("F:\\LEDGER\r\n") << "";
+    QTest::newRow("comma, quoted to read back whole")
+        << false << "F:\\LEDGER,2007" << QByteArray("\"F:\\LEDGER,2007\"\r\n") << "";
+    QTest::newRow("outside Windows-1252")
+        << true << u"F:\\\u5BA2\u6237"_qs << QByteArray("-") << u"\u5BA2"_qs;
 }
 
 void PathChooserTest::continueStoresOnlyDriveQualifiedText() {
     QFETCH(bool, est);
     QFETCH(QString, typed);
     QFETCH(QByteArray, stored);
+    QFETCH(QString, refusal);
     AppFixture f;
     frmPath* w = est ? f.windows->openPathEst() : f.windows->openPathLedger();
     QVERIFY(activate(w));
@@ -243,18 +251,29 @@ void PathChooserTest::continueStoresOnlyDriveQualifiedText() {
         w->Text1->setFocus();
         w->Text1->selectAll();
         QTest::keyClick(w->Text1, Qt::Key_Delete);
-        QTest::keyClicks(w->Text1, typed);
+        // Key events carry Latin-1 only; other characters come as an input method gives them.
+        if (typed == QString::fromLatin1(typed.toLatin1()))
+            QTest::keyClicks(w->Text1, typed);
+        else
+            w->Text1->insert(typed);
         QCOMPARE(w->Text1->text(), typed);
     }
     QTest::mouseClick(w->cmdPath, Qt::LeftButton);
-    QVERIFY(!w->isVisible()); // closes in every case
     const QString file =
         f.programFile(est ? QStringLiteral("estloc.dat") : QStringLiteral("Ledger.dat"));
     if (stored == "-")
         QVERIFY(!QFile::exists(file));
     else
         QCOMPARE(readAll(file), stored);
-    QVERIFY(f.host.messages.isEmpty());
+    if (!refusal.isEmpty()) {
+        QCOMPARE(f.host.messages.size(), 1);
+        QVERIFY2(f.host.messages[0].contains(refusal), qPrintable(f.host.messages[0]));
+        QVERIFY(w->isVisible());
+        w->close();
+    } else {
+        QVERIFY(!w->isVisible()); // closes in every other case
+        QVERIFY(f.host.messages.isEmpty());
+    }
     flushDeletes();
     QVERIFY(!(est ? f.windows->pathEst() : f.windows->pathLedger()));
 }
