@@ -12,6 +12,7 @@
 #include "platform/gui/panelbutton.h"
 #include "platform/host.h"
 #include "settings/settings.h"
+#include "sources/listorder.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -29,6 +30,7 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStringListModel>
 #include <QStyle>
 
 #include <utility>
@@ -109,10 +111,14 @@ void completeFromList(QComboBox* box, const QString& typed) {
     if (typed.isEmpty() || typed.size() <= before.size() || edit->hasSelectedText() ||
         edit->cursorPosition() != typed.size())
         return; // deleting, or typing inside the text: leave it as it is
-    const int row = box->findText(typed, Qt::MatchStartsWith);
+    // A list filled by setListEntries is in collation order and is searched by halves; any
+    // other contents of the box are searched from the top.
+    const auto* model = qobject_cast<const QStringListModel*>(box->model());
+    const qsizetype row = model ? sources::completionRow(model->stringList(), typed)
+                                : box->findText(typed, Qt::MatchStartsWith);
     if (row < 0)
         return;
-    const QString entry = box->itemText(row);
+    const QString entry = box->itemText(int(row));
     edit->setText(entry);
     edit->setSelection(entry.size(), typed.size() - entry.size());
 }
@@ -550,10 +556,7 @@ void frmLedger::mnuDbPath_Click() {
     QString stored = ctx_.paths.toDos(chosen);
     if (stored.isEmpty())
         stored = chosen;
-    // The settings line ends its value at a comma; such a path is kept whole in quotes.
-    if (stored.contains(QLatin1Char(',')))
-        stored = QLatin1Char('"') + stored + QLatin1Char('"');
-    ctx_.settings.write(settings::kDbLoc, stored);
+    ctx_.settings.write(settings::kDbLoc, settings::quotedIfNeeded(stored));
 }
 
 // ---- Event dispatch ----

@@ -12,6 +12,7 @@
 #include "settings/settings.h"
 #include "sources/database.h"
 #include "sources/interfacefile.h"
+#include "sources/listorder.h"
 #include "sources/productfile.h"
 
 #include <QCheckBox>
@@ -42,14 +43,6 @@ bool databaseModeFromFile(settings::SettingsStore& store) {
         value = store.read(settings::kInterface);
     }
     return value && regional::leadingNumber(*value) != 0;
-}
-
-// A folder setting that is missing, unreadable or empty is not set.
-std::optional<QString> folderSetting(const settings::SettingsStore& store, const QString& name) {
-    std::optional<QString> value = store.read(name);
-    if (value && value->isEmpty())
-        return std::nullopt;
-    return value;
 }
 
 enum class TextLoad {
@@ -119,22 +112,7 @@ void restoreEditText(QComboBox* box, const QString& text) {
 } // namespace
 
 void frmLedger::setListEntries(QComboBox* box, QStringList entries) {
-    // Sorted once, by a folded copy of each text: equal texts keep their loading order.
-    const qsizetype n = entries.size();
-    std::vector<QString> keys;
-    keys.reserve(std::size_t(n));
-    for (const QString& e : std::as_const(entries))
-        keys.push_back(e.toCaseFolded());
-    std::vector<qsizetype> order{};
-    order.resize(std::size_t(n));
-    std::iota(order.begin(), order.end(), qsizetype(0));
-    std::stable_sort(order.begin(), order.end(), [&keys](qsizetype a, qsizetype b) {
-        return QStringView(keys[std::size_t(a)]).compare(QStringView(keys[std::size_t(b)])) < 0;
-    });
-    QStringList sorted;
-    sorted.reserve(n);
-    for (qsizetype i : order)
-        sorted.append(std::move(entries[i]));
+    const QStringList sorted = sources::sortedEntries(std::move(entries));
 
     // The whole list goes to the box at once; nothing that listens to the box is told, since
     // no entry is chosen by this.
@@ -190,11 +168,11 @@ void frmLedger::Form_Load() {
         selectMode(databaseModeFromFile(ctx_.settings));
 
     // Phases D and E: the two folders, the default tax.
-    const std::optional<QString> ledger = folderSetting(ctx_.settings, settings::kLedger);
+    const std::optional<QString> ledger = ctx_.settings.readFolder(settings::kLedger);
     if (ledger)
         gLedger = *ledger;
     const std::optional<QString> est =
-        ledger ? folderSetting(ctx_.settings, settings::kEstLoc) : std::nullopt;
+        ledger ? ctx_.settings.readFolder(settings::kEstLoc) : std::nullopt;
     if (!ledger || !est) {
         ctx_.host->message(
             QStringLiteral("Path not set for location of Ledger Files. Please Repair."));
@@ -239,7 +217,7 @@ void frmLedger::lblRefresh_Click() {
     };
 
     // Folder phase: an estimating folder chosen since the last load takes effect here.
-    const std::optional<QString> est = folderSetting(ctx_.settings, settings::kEstLoc);
+    const std::optional<QString> est = ctx_.settings.readFolder(settings::kEstLoc);
     if (!est) {
         keepEntry();
         return;

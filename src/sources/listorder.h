@@ -1,0 +1,18 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+namespace tw::sources {
+
+// The customer and product lists in the order the office's Windows PCs show them: the
+// en_US collation without regard to case, accented letters among their base letters
+// ("Émile" among the E's); entries that compare equal keep the order they came in.
+QStringList sortedEntries(QStringList entries);
+
+// The row of the first entry of a list sorted by sortedEntries that begins with `typed`
+// without regard to case, or -1. Found by binary search, so it keeps up with typing in a
+// list of tens of thousands of customers.
+qsizetype completionRow(const QStringList& sorted, QStringView typed);
+
+} // namespace tw::sources
