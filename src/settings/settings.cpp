@@ -1,6 +1,6 @@
 #include "settings/settings.h"
 
-#include "entry/entryfields.h"
+#include "platform/blanks.h"
 #include "platform/host.h"
 #include "platform/ioerror.h"
 #include "platform/recordfile.h"
@@ -69,7 +69,7 @@ QString quotedIfNeeded(const QString& value) {
 
 FolderChoice checkChosenFolder(QStringView text) {
     FolderChoice c;
-    c.path = entry::trimBlanks(text);
+    c.path = trimBlanks(text).toString();
     // Each character the settings file cannot hold, once, as the operator would name it.
     QStringList refused;
     for (const char32_t u : c.path.toUcs4()) {
