@@ -8,10 +8,16 @@
 #include "platform/text1252.h"
 #include "sources/customerfiles.h"
 #include "sources/interfacefile.h"
+#include "sources/listorder.h"
 #include "sources/productfile.h"
 
+#include <QCollator>
+#include <QCollatorSortKey>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QLineEdit>
+#include <QLocale>
+#include <QStringListModel>
 
 #include <benchmark/benchmark.h>
 
@@ -104,17 +110,20 @@ struct Decoder {
     }
 };
 
-// Sorted by a folded copy of each name, through an index.
-std::vector<QString> sortFolded(std::vector<QString>& names) {
-    std::vector<QString> keys;
+// Sorted as the lists are (the en_US collation without regard to case), by one collation key a
+// name, through an index.
+std::vector<QString> sortCollated(std::vector<QString>& names) {
+    QCollator collator(QLocale(QLocale::English, QLocale::UnitedStates));
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QCollatorSortKey> keys;
     keys.reserve(names.size());
     for (const QString& n : names)
-        keys.push_back(n.toCaseFolded());
+        keys.push_back(collator.sortKey(n));
     std::vector<std::uint32_t> order(names.size());
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = std::uint32_t(i);
     std::sort(order.begin(), order.end(),
-              [&keys](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
+              [&keys](std::uint32_t a, std::uint32_t b) { return keys[a].compare(keys[b]) < 0; });
     std::vector<QString> sorted;
     sorted.reserve(names.size());
     for (std::uint32_t i : order)
@@ -151,7 +160,7 @@ void ReferenceList(benchmark::State& state, const QString& dosPath,
             }
         }
         ::close(fd);
-        const std::vector<QString> sorted = sortFolded(names);
+        const std::vector<QString> sorted = sortCollated(names);
         if (sorted.size() != std::size_t(kCustomers)) {
             fail(state, QStringLiteral("%1 names read").arg(sorted.size()));
             break;
@@ -181,6 +190,72 @@ void CustomerFilPerRecord(benchmark::State& state) {
                   sources::kCustomerFilLayout, true);
 }
 BENCHMARK(CustomerFilPerRecord);
+
+// ---- Completion: a customer name typed into the list box of 50,000 customers ----
+
+// Keystrokes: the first 1 to 8 characters of names spread over the list.
+std::vector<QString> keystrokes(const QStringList& names) {
+    std::vector<QString> out;
+    for (qsizetype i = 0; i < names.size(); i += 97)
+        out.push_back(names[i].left(1 + int(i % 8)));
+    return out;
+}
+
+QStringList allCustomers(benchmark::State& state) {
+    try {
+        RecordFile interfaceFile = sources::openInterfaceFile(*data().paths, u"F:\\EST"_qs);
+        return sources::loadCustomers(interfaceFile, *data().paths, u"F:\\LEDGER"_qs,
+                                      sources::LoadPath::StartUp)
+            .entries;
+    } catch (const IoError& e) {
+        fail(state, e.text());
+        return {};
+    }
+}
+
+// One keystroke as the window handles it: the text typed so far is completed with the first
+// entry of the list that begins with it.
+void CustomerCompletion(benchmark::State& state) {
+    QComboBox* box = window().w->cboCust;
+    frmLedger::setListEntries(box, allCustomers(state));
+    const std::vector<QString> typed =
+        keystrokes(qobject_cast<const QStringListModel*>(box->model())->stringList());
+    QLineEdit* edit = box->lineEdit();
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const QString& text = typed[i++ % typed.size()];
+        state.PauseTiming();
+        edit->setText(text);
+        state.ResumeTiming();
+        emit edit->textEdited(text);
+        if (!edit->text().startsWith(text, Qt::CaseInsensitive) ||
+            edit->text().size() < text.size()) {
+            fail(state, QStringLiteral("%1 was completed as %2").arg(text, edit->text()));
+            break;
+        }
+    }
+    frmLedger::setListEntries(box, {});
+}
+BENCHMARK(CustomerCompletion);
+
+// The reference: the list scanned from the top for the first entry that begins with the text.
+void CustomerCompletionScan(benchmark::State& state) {
+    const QStringList list = sources::sortedEntries(allCustomers(state));
+    const std::vector<QString> typed = keystrokes(list);
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const QString& text = typed[i++ % typed.size()];
+        qsizetype row = -1;
+        for (qsizetype r = 0; r < list.size(); ++r) {
+            if (list[r].startsWith(text, Qt::CaseInsensitive)) {
+                row = r;
+                break;
+            }
+        }
+        benchmark::DoNotOptimize(row);
+    }
+}
+BENCHMARK(CustomerCompletionScan);
 
 // ---- Start-up: the window made, loaded and run until no event is left ----
 
