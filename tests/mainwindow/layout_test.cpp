@@ -541,6 +541,20 @@ void ControlsTest::accessibleNames() {
     QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(field);
     QVERIFY(iface);
     QCOMPARE(iface->text(QAccessible::Name), accessible);
+    // Tying a caption to its field must not change how it is drawn: "&" in a caption stands
+    // as it is, never as an underlined mnemonic.
+    for (QLabel* caption : s.w->findChildren<QLabel*>()) {
+        if (caption->buddy() != field)
+            continue;
+        QLabel untied(caption->text(), caption->parentWidget());
+        untied.setTextFormat(caption->textFormat());
+        untied.setFont(caption->font());
+        untied.setAlignment(caption->alignment());
+        untied.setPalette(caption->palette());
+        untied.setGeometry(caption->geometry());
+        QVERIFY2(caption->grab().toImage() == untied.grab().toImage(),
+                 qPrintable(caption->objectName()));
+    }
 }
 
 void ControlsTest::panelsAreAccessibleButtons_data() {

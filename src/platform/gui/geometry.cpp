@@ -66,7 +66,10 @@ void nameAfterCaption(QLabel* caption, QWidget* field) {
     if (name.endsWith(QLatin1Char(':')))
         name.chop(1);
     field->setAccessibleName(name.trimmed());
-    caption->setBuddy(field);
+    // A tied caption takes "&" as a mnemonic and no longer shows it; such a caption ("Match
+    // Invoice & Job No's:") stays as it is written, untied.
+    if (!caption->text().contains(QLatin1Char('&')))
+        caption->setBuddy(field);
 }
 
 } // namespace tw

@@ -19,7 +19,8 @@ int twipsToPixels(int twips, double dpi);
 void centreOnScreen(QWidget* window);
 
 // Names a field for assistive technology after the caption beside it, without the colon
-// ("Invoice Date:" names the invoice date box "Invoice Date"), and ties the caption to it.
+// ("Invoice Date:" names the invoice date box "Invoice Date"), and ties the caption to it
+// unless it holds an "&", which it must show as written.
 void nameAfterCaption(QLabel* caption, QWidget* field);
 
 // Places a widget at (left, top) with the given size, all in twips, relative to its parent.
