@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <optional>
@@ -46,6 +47,14 @@ struct LedgerSandbox {
         return tw::ledger::LedgerStore(paths, dos);
     }
 };
+
+// An index whose record n holds the n-th name.
+inline QByteArray indexOf(const QStringList& names) {
+    QByteArray out;
+    for (int i = 0; i < names.size(); ++i)
+        out += tw::ledger::LedgerIndexRecord{i + 1, names[i]}.encode();
+    return out;
+}
 
 // An invoice whose invoice number names the posting, so that it can be found again.
 inline QByteArray invoiceRecord(const QString& invoice, const QString& description,

@@ -2,7 +2,7 @@
 // offset, and nothing written.
 #include "ledger/ledgercheck.h"
 #include "ledger/ledgerrecords.h"
-#include "ledgerfolder.h"
+#include "postingdriver.h"
 #include "testregistry.h"
 #include "testsupport.h"
 
@@ -11,7 +11,7 @@
 #include <QtTest>
 
 using namespace tw::ledger;
-using tw::test::LedgerFolder;
+using tw::test::LedgerSandbox;
 
 namespace {
 
@@ -43,12 +43,12 @@ const QString kIndex = QStringLiteral("F:\\LEDGER\\ledger.ndx offset ");
 const QString kLed1 = QStringLiteral("F:\\LEDGER\\led00001.dat offset ");
 const QString kLed2 = QStringLiteral("F:\\LEDGER\\led00002.dat offset ");
 
-void writeFiles(const LedgerFolder& box, const Files& files) {
+void writeFiles(const LedgerSandbox& box, const Files& files) {
     for (auto it = files.cbegin(); it != files.cend(); ++it)
         tw::test::writeAll(box.file(it.key()), it.value());
 }
 
-Files readFiles(const LedgerFolder& box) {
+Files readFiles(const LedgerSandbox& box) {
     Files now;
     for (const QString& name : QDir(box.folder).entryList(QDir::Files))
         now[name] = tw::test::readAll(box.file(name));
@@ -140,7 +140,7 @@ private slots:
     void findsEveryProblem() {
         QFETCH(Files, files);
         QFETCH(QStringList, problems);
-        LedgerFolder box;
+        LedgerSandbox box;
         writeFiles(box, files);
 
         const LedgerCheckReport report = checkLedgerFolder(box.folder, "F:\\LEDGER");
@@ -154,7 +154,7 @@ private slots:
     }
 
     void countsWhatItRead() {
-        LedgerFolder box;
+        LedgerSandbox box;
         writeFiles(box, {{"ledger.ndx", kTwoCustomers + "x"},
                          {"led00001.dat", entry("1") + entry("2") + "torn"},
                          {"led00002.dat", entry("3")}});
@@ -200,7 +200,7 @@ private slots:
         QFETCH(int, exitCode);
         QFETCH(QString, lastLine);
         QFETCH(int, lineCount);
-        LedgerFolder box;
+        LedgerSandbox box;
         writeFiles(box, {{"ledger.ndx", index(1, "ACME")},
                          {"led00001.dat", entry("1") + entry("2") + (torn ? "x" : "")}});
         if (!ledgerDat.isEmpty())

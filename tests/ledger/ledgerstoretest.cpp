@@ -1,8 +1,8 @@
 #include "ledger/ledgerstore.h"
 #include "ledger/ledgerrecords.h"
-#include "ledgerfolder.h"
 #include "platform/dospath.h"
 #include "platform/recordfile.h"
+#include "postingdriver.h"
 #include "testregistry.h"
 #include "testsupport.h"
 
@@ -20,7 +20,8 @@
 #include <unistd.h>
 
 using namespace tw::ledger;
-using tw::test::LedgerFolder;
+using tw::test::indexOf;
+using tw::test::LedgerSandbox;
 using tw::test::readAll;
 using tw::test::writeAll;
 
@@ -28,13 +29,6 @@ namespace {
 
 QByteArray indexLine(int n, const QString& name) {
     return LedgerIndexRecord{n, name}.encode();
-}
-
-QByteArray indexOf(const QStringList& names) {
-    QByteArray out;
-    for (int i = 0; i < names.size(); ++i)
-        out += indexLine(i + 1, names[i]);
-    return out;
 }
 
 QByteArray entry(const QString& invoice, std::int64_t cents = 10000) {
@@ -65,7 +59,7 @@ class LedgerStoreTest : public QObject {
     Q_OBJECT
 private slots:
     void missingIndexIsCreatedEmpty() {
-        LedgerFolder f;
+        LedgerSandbox f;
         LedgerStore s = f.store();
         QCOMPARE(s.indexPath(), QStringLiteral("F:\\LEDGER\\ledger.ndx"));
         QVERIFY(!s.findCustomer(u"ACME PRINTING"));
@@ -79,7 +73,7 @@ private slots:
     }
 
     void searchIsExactOnTheTrimmedName() {
-        LedgerFolder f;
+        LedgerSandbox f;
         writeAll(f.file("ledger.ndx"),
                  indexOf({"ACME PRINTING", "Acme Printing", "BOB  SMITH", "ACME PRINTING", "ZED"}));
         LedgerStore s = f.store();
@@ -93,14 +87,14 @@ private slots:
     }
 
     void positionNotStoredNumberCounts() {
-        LedgerFolder f;
+        LedgerSandbox f;
         // Another program wrote wrong numbers: the position decides.
         writeAll(f.file("ledger.ndx"), indexLine(7, "ONE") + indexLine(7, "TWO"));
         QCOMPARE(f.store().findCustomer(u"TWO"), std::optional<int>(2));
     }
 
     void allocationOfTheThirteenth() {
-        LedgerFolder f;
+        LedgerSandbox f;
         QStringList names;
         for (int i = 1; i <= 12; ++i)
             names << QStringLiteral("CUSTOMER %1").arg(i);
@@ -121,7 +115,7 @@ private slots:
     }
 
     void longNamesFindTheirLedgerAgain() {
-        LedgerFolder f;
+        LedgerSandbox f;
         LedgerStore s = f.store();
         const QString name = QStringLiteral("THE VERY LONG NAMED PRINTING AND SUPPLY COMPANY INC");
         QCOMPARE(s.allocateLedger(u"OTHER").number, 1);
@@ -134,7 +128,7 @@ private slots:
     }
 
     void allocationSearchesAgainUnderTheLock() {
-        LedgerFolder f;
+        LedgerSandbox f;
         writeAll(f.file("ledger.ndx"), indexOf({"A", "B"}));
         const QByteArray before = readAll(f.file("ledger.ndx"));
         bool called = false;
@@ -146,7 +140,7 @@ private slots:
     }
 
     void damagedLastRecord() {
-        LedgerFolder f;
+        LedgerSandbox f;
         // The last line lost its CR LF: the name is whole, so it is still customer 3.
         const QByteArray whole = indexOf({"A", "B"});
         const QByteArray damaged = whole + indexLine(3, "DAMAGED CO").left(45);
@@ -167,7 +161,7 @@ private slots:
     }
 
     void interruptedIndexWriteIsOverwritten() {
-        LedgerFolder f;
+        LedgerSandbox f;
         const QByteArray whole = indexOf({"A", "B", "C"});
         writeAll(f.file("ledger.ndx"), whole + "00004SOMETHING CUT"); // 18 bytes: name unusable
         LedgerStore s = f.store();
@@ -177,7 +171,7 @@ private slots:
     }
 
     void fullIndexIsRefused() {
-        LedgerFolder f;
+        LedgerSandbox f;
         QByteArray idx;
         idx.reserve(kMaxLedgerNumber * 47);
         for (int i = 1; i <= kMaxLedgerNumber; ++i)
@@ -205,7 +199,7 @@ private slots:
     }
 
     void appendAfterTheLastRecord() {
-        LedgerFolder f;
+        LedgerSandbox f;
         LedgerStore s = f.store();
         QCOMPARE(s.appendEntry("00013", entry("1")), 1);
         QCOMPARE(readAll(f.file("led00013.dat")), entry("1"));
@@ -224,7 +218,7 @@ private slots:
     }
 
     void trailingPartialEntryIsOverwritten() {
-        LedgerFolder f;
+        LedgerSandbox f;
         const QByteArray two = entry("1") + entry("2");
         writeAll(f.file("led00002.dat"), two + entry("CUT").left(70));
         QCOMPARE(f.store().appendEntry("00002", entry("3")), 3);
@@ -245,7 +239,7 @@ private slots:
     void lastRecordWithoutLineEnd() {
         QFETCH(int, tail);
         QFETCH(bool, completed);
-        LedgerFolder f;
+        LedgerSandbox f;
         const QByteArray one = entry("1");
         const QByteArray last = entry("LAST");
         writeAll(f.file("led00004.dat"), one + last.left(tail));
@@ -263,7 +257,7 @@ private slots:
     }
     void ledgerFileNeverTheIndex() {
         QFETCH(QString, how);
-        LedgerFolder f;
+        LedgerSandbox f;
         const QByteArray index = indexOf({"ACME", "BETA"});
         writeAll(f.file("ledger.ndx"), index);
         if (how == "link")
@@ -281,7 +275,7 @@ private slots:
     }
 
     void failuresNameTheFile() {
-        LedgerFolder f;
+        LedgerSandbox f;
         // A full disk: a file size limit of 0 fails the write as a full disk does.
         int pipeFds[2];
         QVERIFY(::pipe(pipeFds) == 0);
@@ -337,7 +331,7 @@ private slots:
     }
 
     void driveRootFolder() {
-        LedgerFolder f;
+        LedgerSandbox f;
         LedgerStore s = f.store("F:\\");
         QCOMPARE(s.indexPath(), QStringLiteral("F:\\ledger.ndx"));
         QCOMPARE(s.ledgerPath("00001"), QStringLiteral("F:\\led00001.dat"));
@@ -350,7 +344,7 @@ private slots:
     // Two office machines post into one ledger folder at the same moment, both of them also
     // posting the first invoices of the same new customers.
     void twoProcessesPostAtOnce() {
-        LedgerFolder f;
+        LedgerSandbox f;
         writeAll(f.file("ledger.ndx"), indexOf({"OLD ONE", "OLD TWO"}));
         constexpr int kPostings = 60;
         const QStringList shared = {"SHARED NEW", "OLD ONE", "COMMON A", "COMMON B", "OLD TWO"};
@@ -439,7 +433,7 @@ private slots:
     void unlistedLedgerFile() {
         QFETCH(QByteArray, file);
         QFETCH(bool, refused);
-        LedgerFolder f;
+        LedgerSandbox f;
         writeAll(f.file("ledger.ndx"), indexOf({"A"}));
         writeAll(f.file("led00002.dat"), file);
         LedgerStore s = f.store();
@@ -468,7 +462,7 @@ private slots:
     }
 
     void refusedAllocationChangesNothing() {
-        LedgerFolder f;
+        LedgerSandbox f;
         // Other posters hold the index: the allocation gives up with a message and no write.
         writeAll(f.file("ledger.ndx"), indexOf({"A"}));
         const QByteArray before = sha(f.file("ledger.ndx"));

@@ -11,6 +11,7 @@
 #include <QtTest>
 
 using namespace tw::ledger;
+using tw::test::indexOf;
 using tw::test::LedgerSandbox;
 using tw::test::readAll;
 using tw::test::writeAll;
@@ -18,13 +19,6 @@ using tw::test::writeAll;
 namespace {
 
 const QString kBlank = QStringLiteral("Warning: Customer, Date or Amount Cannot Be Blank!");
-
-QByteArray indexOf(const QStringList& names) {
-    QByteArray out;
-    for (int i = 0; i < names.size(); ++i)
-        out += LedgerIndexRecord{i + 1, names[i]}.encode();
-    return out;
-}
 
 // A complete entry for a customer without a ledger; rows change single boxes of it.
 EntryTexts goodEntry() {

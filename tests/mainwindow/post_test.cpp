@@ -4,6 +4,7 @@
 #include "platform/gui/dateentrybox.h"
 #include "platform/gui/descriptionbox.h"
 #include "platform/gui/panelbutton.h"
+#include "postingdriver.h"
 #include "testregistry.h"
 
 #include <QApplication>
@@ -15,19 +16,13 @@
 #include <QMap>
 #include <QtTest>
 
+using tw::test::indexOf;
 using tw::test::readAll;
 using tw::test::writeAll;
 
 namespace {
 
 const QString kBlank = QStringLiteral("Warning: Customer, Date or Amount Cannot Be Blank!");
-
-QByteArray indexOf(const QStringList& names) {
-    QByteArray out;
-    for (int i = 0; i < names.size(); ++i)
-        out += tw::ledger::LedgerIndexRecord{i + 1, names[i]}.encode();
-    return out;
-}
 
 // The main window, shown and active, with F:\LEDGER as its ledger folder and a default tax
 // file, without loading the lists.
