@@ -83,13 +83,10 @@ ScanResult scanIndex(const RecordFile& file, const QByteArray& name) {
         }
     }
     r.wholeRecords = reader.recordNumber();
-    char tail[kIdxLen];
-    r.trailing = int(file.read(r.wholeRecords * kIdxLen, tail, kIdxLen));
-    if (r.trailing >= kIdxLen) {
-        // The file grew while it was read: the rest belongs to another writer's newer record.
-        r.trailing = 0;
-        return r;
-    }
+    // The end as the last read found it; a record another writer adds later is not seen.
+    const QByteArrayView partial = reader.partialRecord();
+    const char* tail = partial.data();
+    r.trailing = int(partial.size());
     if (r.trailing >= kNameEnd) {
         r.trailingName =
             QByteArray(tail + LedgerIndexRecord::kNameOffset, LedgerIndexRecord::kNameWidth);

@@ -322,13 +322,29 @@ SequentialReader::SequentialReader(const RecordFile& file, int recordLength, int
         return;
     }
     if (recordsPerRead <= 0)
-        recordsPerRead = kReadBytes / recLen_;
+        recordsPerRead = readBytes() / recLen_;
     // The system copies into a buffer that starts on a cache line markedly faster.
     constexpr std::uintptr_t kLine = 64;
     size_ = std::int64_t(recLen_) * qMax(1, recordsPerRead);
     store_.resize(qsizetype(size_ + kLine));
     const auto at = reinterpret_cast<std::uintptr_t>(store_.data());
     buf_ = store_.data() + ((kLine - at % kLine) % kLine);
+}
+
+int SequentialReader::readBytes() {
+    // Asked once: the cache size comes from the processor's identification, which a virtual
+    // machine answers slowly.
+    static const int bytes = [] {
+        const long l2 = ::sysconf(_SC_LEVEL2_CACHE_SIZE);
+        return l2 >= 1024 * 1024 ? 2 * kReadBytes : kReadBytes;
+    }();
+    return bytes;
+}
+
+QByteArrayView SequentialReader::partialRecord() const {
+    if (!eof_ || partial_ == 0)
+        return {};
+    return QByteArrayView(buf_ + qsizetype(have_) * recLen_, partial_);
 }
 
 bool SequentialReader::fill() {
@@ -339,6 +355,7 @@ bool SequentialReader::fill() {
     if (got < size_)
         eof_ = true;
     have_ = int(got / recLen_);
+    partial_ = int(got % recLen_);
     pos_ = 0;
     fileOffset_ += std::int64_t(have_) * recLen_;
     return have_ > 0;

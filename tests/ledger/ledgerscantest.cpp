@@ -27,7 +27,7 @@ private slots:
 
         // Three blocks and a bit. Names share their first eight characters ("CUSTOMER"), and
         // record 2 differs from record 3000 only in its 40th character.
-        const int perBlock = tw::SequentialReader::kReadBytes / LedgerIndexRecord::kLength;
+        const int perBlock = tw::SequentialReader::readBytes() / LedgerIndexRecord::kLength;
         const int records = 3 * perBlock + 5;
         const QString longName = QStringLiteral("CUSTOMER WITH A NAME OF FORTY CHARACTERX");
         QCOMPARE(longName.size(), 40);

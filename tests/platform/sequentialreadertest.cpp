@@ -72,16 +72,16 @@ private slots:
     }
 
     void defaultReadsFitTheReadSize() {
-        // The default block is the whole records of kReadBytes.
-        const tw::RecordFile f = fileOf(tw::SequentialReader::kReadBytes / 7 + 100);
+        // The default block is the whole records of readBytes().
+        const tw::RecordFile f = fileOf(tw::SequentialReader::readBytes() / 7 + 100);
         tw::SequentialReader r(f, 7);
         int count = 0;
         QVERIFY(r.nextRun(count));
-        QCOMPARE(count, tw::SequentialReader::kReadBytes / 7);
+        QCOMPARE(count, tw::SequentialReader::readBytes() / 7);
         int total = count;
         while (r.nextRun(count))
             total += count;
-        QCOMPARE(total, tw::SequentialReader::kReadBytes / 7 + 100);
+        QCOMPARE(total, tw::SequentialReader::readBytes() / 7 + 100);
     }
 
     void emptyAndPartialFilesGiveNothing() {
