@@ -232,6 +232,23 @@ void RecordFile::sync() {
         fail(QStringLiteral("Cannot write"), errno);
 }
 
+namespace {
+
+// The lock of a byte range, as this handle may hold it: a file opened for reading only can
+// hold a shared lock only. A length of 0 reaches to the end of the file and beyond.
+struct flock lockRequest(int fd, std::int64_t offset, std::int64_t len) {
+    const int accmode = ::fcntl(fd, F_GETFL) & O_ACCMODE;
+    struct flock fl {};
+    fl.l_type = accmode == O_RDONLY ? F_RDLCK : F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = off_t(offset);
+    fl.l_len = off_t(len);
+    fl.l_pid = 0; // required for open-file-description locks
+    return fl;
+}
+
+} // namespace
+
 void RecordFile::lock(std::int64_t offset, std::int64_t len, int timeoutMs) {
     if (fd_ < 0)
         fail(QStringLiteral("Cannot lock a record of"), EBADF);
@@ -239,14 +256,7 @@ void RecordFile::lock(std::int64_t offset, std::int64_t len, int timeoutMs) {
     if (offset < 0 || len <= 0)
         fail(QStringLiteral("Cannot lock a record of"), EINVAL);
 
-    // A file opened for reading only can hold a shared lock only.
-    const int accmode = ::fcntl(fd_, F_GETFL) & O_ACCMODE;
-    struct flock fl {};
-    fl.l_type = accmode == O_RDONLY ? F_RDLCK : F_WRLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = off_t(offset);
-    fl.l_len = off_t(len);
-    fl.l_pid = 0; // required for open-file-description locks
+    struct flock fl = lockRequest(fd_, offset, len);
 
     // The waiting variant cannot be given a time limit, so the lock is polled.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -270,13 +280,7 @@ void RecordFile::lock(std::int64_t offset, std::int64_t len, int timeoutMs) {
 bool RecordFile::tryLock(std::int64_t offset, std::int64_t len) {
     if (fd_ < 0 || offset < 0 || len < 0)
         return false;
-    const int accmode = ::fcntl(fd_, F_GETFL) & O_ACCMODE;
-    struct flock fl {};
-    fl.l_type = accmode == O_RDONLY ? F_RDLCK : F_WRLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = off_t(offset);
-    fl.l_len = off_t(len);
-    fl.l_pid = 0;
+    struct flock fl = lockRequest(fd_, offset, len);
     while (::fcntl(fd_, F_OFD_SETLK, &fl) != 0) {
         if (errno != EINTR)
             return false;
