@@ -171,7 +171,7 @@ bool isFile(const RecordFile& file, const QString& nativePath) {
 
 void openIn(RecordFile& file, const DosPaths& paths, const QString& folder, const QString& dos) {
     requireFolder(folder, dos);
-    file.open(paths.toNative(dos), dos, RecordFile::Mode::ReadWriteCreate);
+    file.open(paths, dos, RecordFile::Mode::ReadWriteCreate);
 }
 
 } // namespace

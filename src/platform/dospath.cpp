@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdlib>
 #include <mutex>
+#include <optional>
 #include <sys/stat.h>
 #include <utility>
 
@@ -113,35 +114,53 @@ QList<QChar> DosPaths::drives() const {
     return out;
 }
 
-QString DosPaths::toNative(const QString& dosPath) const {
+std::optional<DosPaths::Parsed> DosPaths::parse(const QString& dosPath) {
     // A control character (a NUL above all, which ends the name the system sees) is in no DOS
     // path: such a text names no file.
     if (std::any_of(dosPath.begin(), dosPath.end(),
                     [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }))
-        return {};
-    QChar drive = QLatin1Char('Z');
+        return std::nullopt;
+    Parsed out{QLatin1Char('Z'), {}};
     QStringView rest = dosPath;
     if (dosPath.size() >= 2 && dosPath[1] == QLatin1Char(':') && isDriveLetter(dosPath[0])) {
-        drive = dosPath[0].toUpper();
+        out.drive = dosPath[0].toUpper();
         rest = rest.mid(2);
     }
-    const QString root = driveRoot(drive);
-    if (root.isEmpty())
-        return {};
-
-    QStringList parts;
     for (QStringView part : rest.split(QLatin1Char('\\'))) {
         for (QStringView p : part.split(QLatin1Char('/'))) {
             if (p.isEmpty() || p == u".")
                 continue;
             if (p == u"..") {
-                if (!parts.isEmpty()) // never above the drive's root
-                    parts.removeLast();
+                if (!out.parts.isEmpty()) // never above the drive's root
+                    out.parts.removeLast();
                 continue;
             }
-            parts << p.toString();
+            out.parts << p.toString();
         }
     }
+    return out;
+}
+
+QString DosPaths::directPath(const QString& dosPath) const {
+    const std::optional<Parsed> parsed = parse(dosPath);
+    // A drive alone would name the entry itself, which may be anything but a folder.
+    if (!parsed || parsed->parts.isEmpty())
+        return {};
+    QString path = programFolder_ + QStringLiteral("/dosdevices/") + parsed->drive.toLower() +
+                   QLatin1Char(':');
+    for (const QString& p : parsed->parts)
+        path = join(path, p);
+    return path;
+}
+
+QString DosPaths::toNative(const QString& dosPath) const {
+    const std::optional<Parsed> parsed = parse(dosPath);
+    if (!parsed)
+        return {};
+    const QString root = driveRoot(parsed->drive);
+    if (root.isEmpty())
+        return {};
+    const QStringList& parts = parsed->parts;
 
     // Mostly the path exists as written: one look at the whole of it then does.
     QString path = root;

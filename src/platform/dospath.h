@@ -1,8 +1,10 @@
 #pragma once
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
+#include <optional>
 
 namespace tw {
 
@@ -25,6 +27,13 @@ public:
     // to the root of Z: on POSIX.
     QString toNative(const QString& dosPath) const;
 
+    // The path through the drive's lower-case entry in dosdevices/, exactly as written, made
+    // without a look at the disk. Whatever opens through it is the file toNative() names; it
+    // opens nothing where toNative() finds the name in another case or creates it. An opener
+    // tries it first, which spares the mapping's system calls, and falls back on toNative().
+    // Empty for a text with a control character and for a drive without a name after it.
+    QString directPath(const QString& dosPath) const;
+
     // The DOS form of a native directory: F:\EST for a folder under the directory that f:
     // maps to (the longest matching mapping wins, Z: last). Empty when none maps it.
     QString toDos(const QString& nativePath) const;
@@ -35,6 +44,12 @@ public:
     QString driveRoot(QChar drive) const;
 
 private:
+    struct Parsed {
+        QChar drive;       // upper case; Z without a drive letter
+        QStringList parts; // the folders and the name, without ".", ".." or empty parts
+    };
+    static std::optional<Parsed> parse(const QString& dosPath);
+
     QString programFolder_;
     // The drives' directories as last resolved, shared by copies (see driveRoot).
     struct RootCache;

@@ -1,5 +1,6 @@
 #include "platform/recordfile.h"
 
+#include "platform/dospath.h"
 #include "platform/ioerror.h"
 
 #include <QFile>
@@ -30,12 +31,15 @@ RecordFile::~RecordFile() {
 }
 
 RecordFile::RecordFile(RecordFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), display_(std::move(other.display_)) {}
+    : fd_(std::exchange(other.fd_, -1)), created_(other.created_),
+      lengthAtOpen_(other.lengthAtOpen_), display_(std::move(other.display_)) {}
 
 RecordFile& RecordFile::operator=(RecordFile&& other) noexcept {
     if (this != &other) {
         close();
         fd_ = std::exchange(other.fd_, -1);
+        created_ = other.created_;
+        lengthAtOpen_ = other.lengthAtOpen_;
         display_ = std::move(other.display_);
     }
     return *this;
@@ -93,6 +97,12 @@ int openOrCreate(const QByteArray& native, int flags, bool create, bool& made) {
     return fd;
 }
 
+// Without waiting: opening a pipe for reading would wait for a writer for good. For a regular
+// file the flag changes nothing.
+int openFlags(RecordFile::Mode mode) {
+    return (mode == RecordFile::Mode::ReadOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK;
+}
+
 } // namespace
 
 void RecordFile::open(const QString& nativePath, const QString& displayName, Mode mode) {
@@ -107,14 +117,35 @@ void RecordFile::open(const QString& nativePath, const QString& displayName, Mod
     if (nativePath.contains(QChar(0)))
         fail(QStringLiteral("Cannot open"), EINVAL);
     const QByteArray native = QFile::encodeName(nativePath);
-    // Without waiting: opening a pipe for reading would wait for a writer for good. For a
-    // regular file the flag changes nothing.
-    const int flags = (mode == Mode::ReadOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK;
     bool made = false;
-    const int fd = openOrCreate(native, flags, mode == Mode::ReadWriteCreate, made);
+    const int fd = openOrCreate(native, openFlags(mode), mode == Mode::ReadWriteCreate, made);
     if (fd < 0)
         fail(QStringLiteral("Cannot open"), errno);
+    adopt(fd, made, nativePath);
+}
 
+void RecordFile::open(const DosPaths& paths, const QString& dosPath, Mode mode) {
+    // Mostly the file is there under the name as written: the system then finds it through the
+    // drive's entry at once, where mapping the drive and looking at the name first take three
+    // system calls more. Anything else goes the full way.
+    if (const QString direct = paths.directPath(dosPath); !direct.isEmpty()) {
+        const QByteArray native = QFile::encodeName(direct);
+        int fd;
+        do {
+            fd = ::open(native.constData(), openFlags(mode));
+        } while (fd < 0 && errno == EINTR);
+        if (fd >= 0) {
+            close();
+            display_ = dosPath;
+            adopt(fd, false, direct);
+            return;
+        }
+    }
+    open(paths.toNative(dosPath), dosPath, mode);
+}
+
+void RecordFile::adopt(int fd, bool made, const QString& nativePath) {
+    created_ = false;
     // Opening a folder read-only succeeds on POSIX; it is no record file, and neither is a
     // pipe or a device, whose reads would wait or never end.
     struct stat st {};
@@ -130,6 +161,7 @@ void RecordFile::open(const QString& nativePath, const QString& displayName, Mod
                           .arg(display_, kindOf(st.st_mode)));
     }
     fd_ = fd;
+    lengthAtOpen_ = st.st_size;
     created_ = made;
     if (made) {
         if (const int err = syncFolderOf(nativePath); err != 0) {
@@ -188,6 +220,11 @@ std::int64_t RecordFile::read(std::int64_t offset, char* buffer, std::int64_t le
         if (n == 0)
             break;
         done += n;
+        // A read cut short at or beyond the length the file had when opened ended at the end:
+        // asking again would only be told so, a system call for nothing. Short of that length
+        // (a file cut meanwhile, a network share's partial answer) the reading goes on.
+        if (done < len && offset + done >= lengthAtOpen_)
+            break;
     }
     return done;
 }

@@ -6,6 +6,8 @@
 
 namespace tw {
 
+class DosPaths;
+
 // A fixed-length record file opened shared for reading and writing, as the estimating
 // system and the ledger viewer expect. Every failure throws IoError naming the file by its
 // display name (normally the DOS path the operator knows) and the system's reason.
@@ -29,6 +31,8 @@ public:
     // so that a crash cannot take the new file away with its folder's unwritten entry.
     void open(const QString& nativePath, const QString& displayName,
               Mode mode = Mode::ReadWriteCreate);
+    // The same for a DOS path, which also names the file in messages.
+    void open(const DosPaths& paths, const QString& dosPath, Mode mode = Mode::ReadWriteCreate);
     bool isOpen() const { return fd_ >= 0; }
     // The last open made the file.
     bool created() const { return created_; }
@@ -62,8 +66,11 @@ public:
 
 private:
     [[noreturn]] void fail(const QString& what, int err) const;
+    // Keeps an opened descriptor when it is a regular file; throws otherwise.
+    void adopt(int fd, bool made, const QString& nativePath);
     int fd_ = -1;
     bool created_ = false;
+    std::int64_t lengthAtOpen_ = 0;
     QString display_;
 };
 

@@ -18,7 +18,7 @@ LoadResult readCustomerFile(const DosPaths& paths, const QString& dosPath,
     LoadResult result;
     try {
         RecordFile file;
-        file.open(paths.toNative(dosPath), dosPath, RecordFile::Mode::ReadWriteCreate);
+        file.open(paths, dosPath, RecordFile::Mode::ReadWriteCreate);
         SequentialReader reader(file, layout.recordLength);
         while (const char* rec = reader.next()) {
             const QByteArrayView name(rec + layout.nameOffset, layout.nameWidth);

@@ -85,7 +85,7 @@ CustomerSource customerSource(QStringView value, QStringView drivePath, LoadPath
 RecordFile openInterfaceFile(const DosPaths& paths, const QString& gA) {
     const QString dosPath = gA + kInterfaceFile;
     RecordFile file;
-    file.open(paths.toNative(dosPath), dosPath, RecordFile::Mode::ReadOnly);
+    file.open(paths, dosPath, RecordFile::Mode::ReadOnly);
     return file;
 }
 

@@ -40,7 +40,7 @@ LoadResult loadProductFile(const DosPaths& paths, const QString& gA) {
     const QString dosPath = gA + kProductFile;
     try {
         RecordFile file;
-        file.open(paths.toNative(dosPath), dosPath, RecordFile::Mode::ReadWriteCreate);
+        file.open(paths, dosPath, RecordFile::Mode::ReadWriteCreate);
         if (file.length() < ProductRecord::kLength) {
             // The estimating system expects the file to exist with room for its products.
             for (int n = 1; n <= ProductRecord::kInitialRecords; ++n) {

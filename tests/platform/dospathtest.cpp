@@ -1,10 +1,15 @@
 #include "platform/dospath.h"
+#include "platform/ioerror.h"
+#include "platform/recordfile.h"
 #include "testregistry.h"
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 // A program folder whose dosdevices/ maps c: and f: to folders of a temporary tree, and
 // g: to a folder inside f:'s.
@@ -128,6 +133,68 @@ private slots:
         QCOMPARE(p.toDos(QString()), QString());
         // And the DOS form leads back to the folder.
         QCOMPARE(p.toNative(p.toDos(fRoot_ + "/LEDGER/Sub Dir")), fRoot_ + "/LEDGER/Sub Dir");
+    }
+
+    // A file opened by its DOS path is the one the mapping names, whether it is found at once
+    // through the drive's entry or only by the full look (another case, an upper-case entry, a
+    // drive listed nowhere), and a missing one is created under the name as written.
+    void opensTheFileTheMappingNames_data() {
+        QTest::addColumn<QString>("dos");
+        QTest::addColumn<QString>("expected"); // below the temporary tree; empty: refused
+        QTest::newRow("as written") << "F:\\LEDGER\\WIP.DAT"
+                                    << "drive_f/LEDGER/WIP.DAT";
+        QTest::newRow("in another case") << "f:\\ledger\\wip.dat"
+                                         << "drive_f/LEDGER/WIP.DAT";
+        QTest::newRow("through a folder link") << "G:\\WIP.DAT"
+                                               << "drive_f/LEDGER/WIP.DAT";
+        QTest::newRow("above the root") << "F:\\..\\LEDGER\\WIP.DAT"
+                                        << "drive_f/LEDGER/WIP.DAT";
+        QTest::newRow("upper-case entry only") << "K:\\LEDGER\\WIP.DAT"
+                                               << "drive_f/LEDGER/WIP.DAT";
+        QTest::newRow("Z: listed nowhere")
+            << "Z:" + QString(fRoot_).replace('/', '\\') + "\\LEDGER\\WIP.DAT"
+            << "drive_f/LEDGER/WIP.DAT";
+        QTest::newRow("missing, created") << "f:\\ledger\\New.Dat"
+                                          << "drive_f/LEDGER/New.Dat";
+        QTest::newRow("drive leads nowhere") << "H:\\WIP.DAT"
+                                             << "";
+        QTest::newRow("drive entry is a file") << "M:\\LEDGER\\WIP.DAT"
+                                               << "";
+        QTest::newRow("a drive alone, its entry a file") << "M:"
+                                                         << "";
+        QTest::newRow("a folder") << "F:\\LEDGER\\Sub Dir"
+                                  << "";
+    }
+    void opensTheFileTheMappingNames() {
+        QFETCH(QString, dos);
+        QFETCH(QString, expected);
+        // Two more entries for this test alone: K: in upper case, m: a file.
+        const QString dev = prog_ + "/dosdevices/";
+        QVERIFY(QFile::link(fRoot_, dev + "K:"));
+        touch(dev + "m:");
+        const auto removeEntries = qScopeGuard([&] {
+            QFile::remove(dev + "K:");
+            QFile::remove(dev + "m:");
+        });
+        tw::DosPaths p(prog_);
+        tw::RecordFile file;
+        try {
+            file.open(p, dos);
+        } catch (const tw::IoError& e) {
+            QVERIFY2(expected.isEmpty(), qPrintable(e.text()));
+            QVERIFY2(e.text().contains(dos), qPrintable(e.text()));
+            return;
+        }
+        QVERIFY2(!expected.isEmpty(), "a file was opened");
+        struct stat opened {
+        }, named{};
+        QCOMPARE(::fstat(file.nativeHandle(), &opened), 0);
+        QCOMPARE(::stat(QFile::encodeName(base_ + "/" + expected).constData(), &named), 0);
+        QCOMPARE(opened.st_ino, named.st_ino);
+        QCOMPARE(file.displayName(), dos);
+        QCOMPARE(file.created(), dos.contains("New.Dat"));
+        if (file.created())
+            QVERIFY(QFile::remove(base_ + "/" + expected));
     }
 };
 

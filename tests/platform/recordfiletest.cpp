@@ -264,6 +264,45 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(tw::IoError, a.lock(0, 0, 100)); // no lock to the end of file
     }
 
+    // A read takes what the file holds when it reads, not what it held when it was opened:
+    // nothing written meanwhile by another handle is missed, nothing cut away is returned.
+    void readsTheFileAsItIsNow_data() {
+        QTest::addColumn<int>("atOpen");
+        QTest::addColumn<int>("now");
+        QTest::addColumn<int>("offset");
+        QTest::newRow("unchanged") << 300 << 300 << 0;
+        QTest::newRow("grown") << 300 << 700 << 0;
+        QTest::newRow("grown, read from the old end") << 300 << 700 << 300;
+        QTest::newRow("cut") << 700 << 300 << 0;
+        QTest::newRow("cut below the offset") << 700 << 300 << 500;
+        QTest::newRow("was empty") << 0 << 200 << 0;
+    }
+    void readsTheFileAsItIsNow() {
+        QFETCH(int, atOpen);
+        QFETCH(int, now);
+        QFETCH(int, offset);
+        const QString path = tmp_.filePath("changing.dat");
+        QByteArray bytes(qMax(atOpen, now), Qt::Uninitialized);
+        for (int i = 0; i < bytes.size(); ++i)
+            bytes[i] = char('a' + i % 26);
+        QFile other(path);
+        QVERIFY(other.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QCOMPARE(other.write(bytes.left(atOpen)), qint64(atOpen));
+        QVERIFY(other.flush());
+        tw::RecordFile file;
+        file.open(path, "F:\\LEDGER\\led00013.dat");
+        if (now > atOpen)
+            QCOMPARE(other.write(bytes.mid(atOpen)), qint64(now - atOpen));
+        else
+            QVERIFY(other.resize(now));
+        QVERIFY(other.flush());
+
+        QByteArray got(1000, '\0');
+        const std::int64_t n = file.read(offset, got.data(), got.size());
+        QCOMPARE(n, std::int64_t(qMax(0, now - offset)));
+        QCOMPARE(got.left(int(n)), bytes.mid(offset, int(n)));
+    }
+
     void sequentialReaderSkipsATrailingPartialRecord() {
         const QString path = tmp_.filePath("seq.dat");
         QByteArray data;
