@@ -174,6 +174,20 @@ void openIn(RecordFile& file, const DosPaths& paths, const QString& folder, cons
     file.open(paths, dos, RecordFile::Mode::ReadWriteCreate);
 }
 
+// Opens a file of the ledger folder for reading. False when its drive is mapped and no such
+// file is there (a ledger nobody has posted to); any other failure is told.
+bool openIfThere(RecordFile& file, const DosPaths& paths, const QString& dos) {
+    try {
+        file.open(paths, dos, RecordFile::Mode::ReadOnly);
+        return true;
+    } catch (const IoError&) {
+        const QString native = paths.toNative(dos);
+        if (!native.isEmpty() && !QFileInfo::exists(native))
+            return false;
+        throw;
+    }
+}
+
 } // namespace
 
 void LedgerStore::open(RecordFile& file, const QString& dosPath) const {
@@ -291,11 +305,9 @@ std::int64_t LedgerStore::appendEntry(const QString& numberText, const QByteArra
 std::optional<LedgerContents> LedgerStore::readEntries(const QString& numberText) const {
     const QString dos = ledgerPath(numberText);
     requireFolder(folder_, dos);
-    const QString native = paths_.toNative(dos);
-    if (!native.isEmpty() && !QFileInfo::exists(native))
-        return std::nullopt;
     RecordFile file;
-    file.open(native, dos, RecordFile::Mode::ReadOnly);
+    if (!openIfThere(file, paths_, dos))
+        return std::nullopt;
     return readLedger(file);
 }
 
@@ -359,15 +371,17 @@ std::optional<QByteArray> LedgerStore::findInvoice(const QString& numberText,
     const std::uint64_t wantedWord = firstWord(wantedField.constData());
 
     const QString dos = ledgerPath(numberText);
-    const QString native = folder_.isEmpty() ? QString() : paths_.toNative(dos);
-    if (native.isEmpty())
+    if (folder_.isEmpty())
         return std::nullopt;
     RecordFile file;
     try {
-        file.open(native, dos, RecordFile::Mode::ReadOnly);
+        // A ledger without a file holds no invoice.
+        if (!openIfThere(file, paths_, dos))
+            return std::nullopt;
     } catch (const IoError&) {
-        // A ledger without a file holds no invoice; any other failure is told.
-        if (!QFileInfo::exists(native))
+        // Nor does one on a drive without a mapping: the posting itself says so. Any other
+        // failure is told.
+        if (paths_.toNative(dos).isEmpty())
             return std::nullopt;
         throw;
     }
