@@ -257,6 +257,13 @@ int runLedgerCheck(const QString& folderArgument, const DosPaths& paths, QTextSt
                 << " is missing or empty.\n";
             return 1;
         }
+        // The program posts only to a DOS folder from the file; a check of whatever else the
+        // file holds would call sound a folder that no posting reaches.
+        if (!settings::isDosFolder(display)) {
+            out << "The ledger folder is not set: " << store.pathOf(settings::kLedger)
+                << " holds no DOS folder.\n";
+            return 1;
+        }
     }
     const QString native = isDosPath(display) ? paths.toNative(display) : display;
     if (native.isEmpty()) {

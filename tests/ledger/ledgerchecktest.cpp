@@ -186,6 +186,12 @@ private slots:
             << "<native>: 1 index records, 1 ledger files, 2 entries: 1 problem found." << 2;
         QTest::newRow("Ledger.dat missing") << QString() << QByteArray() << false << 1
                                             << "<prog>/Ledger.dat is missing or empty." << 1;
+        QTest::newRow("Ledger.dat holds a native folder")
+            << QString() << QByteArray("<native>\r\n") << false << 1
+            << "<prog>/Ledger.dat holds no DOS folder." << 1;
+        QTest::newRow("Ledger.dat holds a NUL")
+            << QString() << QByteArray("F:\\LEDGER\0\\x\r\n", 14) << false << 1
+            << "<prog>/Ledger.dat holds no DOS folder." << 1;
         QTest::newRow("drive not mapped") << "Q:\\LEDGER" << QByteArray() << false << 1
                                           << "Q:\\LEDGER: the drive Q: is not mapped." << 1;
         QTest::newRow("folder missing")
@@ -203,6 +209,7 @@ private slots:
         LedgerSandbox box;
         writeFiles(box, {{"ledger.ndx", index(1, "ACME")},
                          {"led00001.dat", entry("1") + entry("2") + (torn ? "x" : "")}});
+        ledgerDat.replace("<native>", QFile::encodeName(box.folder));
         if (!ledgerDat.isEmpty())
             tw::test::writeAll(box.paths.programFolder() + "/Ledger.dat", ledgerDat);
         argument.replace("<native>", box.folder);
