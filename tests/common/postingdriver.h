@@ -6,6 +6,7 @@
 #include "ledger/posting.h"
 #include "platform/dospath.h"
 #include "platform/ioerror.h"
+#include "testsupport.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -59,16 +60,7 @@ inline QByteArray indexOf(const QStringList& names) {
 // An invoice whose invoice number names the posting, so that it can be found again.
 inline QByteArray invoiceRecord(const QString& invoice, const QString& description,
                                 std::int64_t cents = 10000) {
-    tw::ledger::LedgerEntryRecord r;
-    r.InvoiceNumber = invoice;
-    r.InvoiceDate = QDate(2006, 1, 15);
-    r.DueDate = QDate(2006, 2, 14);
-    r.JobNumber = QStringLiteral("00004711");
-    r.ProductCode = QStringLiteral("12");
-    r.PONumber = QStringLiteral("PO-1");
-    r.Description = description;
-    r.AmountCents = cents;
-    return *r.encode();
+    return *sampleEntry(invoice, description, cents).encode();
 }
 
 // One posting as the window does it: the customer looked up as leaving the customer box does,

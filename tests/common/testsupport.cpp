@@ -57,4 +57,18 @@ QString dataFile(const QString& name) {
     return QStringLiteral(TW_TEST_DATA_DIR "/") + name;
 }
 
+tw::ledger::LedgerEntryRecord sampleEntry(const QString& invoice, const QString& description,
+                                          std::int64_t cents) {
+    tw::ledger::LedgerEntryRecord r;
+    r.InvoiceNumber = invoice;
+    r.InvoiceDate = QDate(2006, 1, 5);
+    r.DueDate = QDate(2006, 2, 4);
+    r.JobNumber = QStringLiteral("00004711");
+    r.ProductCode = QStringLiteral("BC");
+    r.PONumber = QStringLiteral("PO-778");
+    r.Description = description;
+    r.AmountCents = cents;
+    return r;
+}
+
 } // namespace tw::test

@@ -1,4 +1,5 @@
 #pragma once
+#include "ledger/ledgerrecords.h"
 #include "platform/host.h"
 
 #include <QByteArray>
@@ -34,6 +35,13 @@ public:
 QByteArray readAll(const QString& path);
 void writeAll(const QString& path, const QByteArray& bytes);
 QString dataFile(const QString& name); // a file of tests/data
+
+// A whole invoice entry: invoice 1/5/2006, due 2/4/2006, job 00004711, product BC, P.O.
+// PO-778; the invoice number, description and amount as given.
+tw::ledger::LedgerEntryRecord
+sampleEntry(const QString& invoice,
+            const QString& description = QStringLiteral("500, Business cards"),
+            std::int64_t cents = 12345);
 
 // The fields of one CSV record as RFC 4180 reads it, which must end in CR LF right after its
 // last field; empty when it does not read.

@@ -22,13 +22,7 @@ QByteArray index(int number, const QString& name) {
 }
 
 QByteArray entry(const QString& invoice) {
-    LedgerEntryRecord r;
-    r.InvoiceNumber = invoice;
-    r.InvoiceDate = QDate(2006, 1, 5);
-    r.DueDate = QDate(2006, 2, 4);
-    r.Description = QStringLiteral("500, Business cards");
-    r.AmountCents = 12345;
-    return r.encode().value();
+    return tw::test::sampleEntry(invoice).encode().value();
 }
 
 // An entry with the bytes at the offset replaced.

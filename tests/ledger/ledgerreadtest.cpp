@@ -16,16 +16,7 @@ using tw::test::writeAll;
 namespace {
 
 LedgerEntryRecord entry(const QString& invoice, std::int64_t cents) {
-    LedgerEntryRecord r;
-    r.InvoiceNumber = invoice;
-    r.InvoiceDate = QDate(2006, 1, 5);
-    r.DueDate = QDate(2006, 2, 4);
-    r.JobNumber = QStringLiteral("00004711");
-    r.ProductCode = QStringLiteral("BC");
-    r.PONumber = QStringLiteral("PO-778");
-    r.Description = QStringLiteral("500, Business cards");
-    r.AmountCents = cents;
-    return r;
+    return tw::test::sampleEntry(invoice, QStringLiteral("500, Business cards"), cents);
 }
 
 QByteArray bytesOf(const LedgerEntryRecord& r) {

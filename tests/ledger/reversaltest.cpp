@@ -21,16 +21,7 @@ namespace {
 const QDate kToday(2006, 1, 15);
 
 QByteArray original(const QString& desc, std::int64_t cents) {
-    LedgerEntryRecord r;
-    r.InvoiceNumber = QStringLiteral(" A1001");
-    r.InvoiceDate = QDate(2006, 1, 5);
-    r.DueDate = QDate(2006, 2, 4);
-    r.JobNumber = QStringLiteral("00004711");
-    r.ProductCode = QStringLiteral("BC");
-    r.PONumber = QStringLiteral("PO-778");
-    r.Description = desc;
-    r.AmountCents = cents;
-    return *r.encode();
+    return *tw::test::sampleEntry(QStringLiteral(" A1001"), desc, cents).encode();
 }
 
 } // namespace
