@@ -1,7 +1,7 @@
 #pragma once
 #include "platform/dospath.h"
-#include "platform/gui/dialogs.h"
 #include "platform/host.h"
+#include "widgets/dialogs.h"
 
 #include <QString>
 #include <QStringList>

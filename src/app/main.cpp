@@ -2,9 +2,9 @@
 #include "app/commandline.h"
 #include "app/windows.h"
 #include "platform/appinfo.h"
-#include "platform/gui/dialogs.h"
-#include "platform/gui/widgethost.h"
 #include "platform/log.h"
+#include "widgets/dialogs.h"
+#include "widgets/widgethost.h"
 
 #include <QApplication>
 #include <QTextStream>

@@ -5,9 +5,9 @@
 #include "ledger/ledgerstore.h"
 #include "ledgerview/frmledgerview.h"
 #include "mainwindow/frmledger.h"
-#include "platform/gui/geometry.h"
 #include "startup/frmpath.h"
 #include "startup/frmsplash.h"
+#include "widgets/geometry.h"
 
 #include <utility>
 

@@ -1,8 +1,8 @@
 #pragma once
-#include "platform/gui/dialogs.h"
 #include "app/appcontext.h"
 #include "app/windows.h"
 #include "testsupport.h"
+#include "widgets/dialogs.h"
 
 #include <QList>
 #include <QTemporaryDir>

@@ -1,0 +1,83 @@
+// Job lookup: a job number typed into the search box fills the entry from the estimating
+// system's work-in-progress files and selects the customer's ledger.
+#include "app/appcontext.h"
+#include "entry/entryfields.h"
+#include "entry/wipfiles.h"
+#include "mainwindow/frmledger.h"
+#include "platform/host.h"
+#include "platform/ioerror.h"
+#include "widgets/dateentrybox.h"
+#include "widgets/descriptionbox.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTimer>
+
+namespace tw {
+
+void frmLedger::txtSearch_KeyPress(int& keyAscii) {
+    if (keyAscii != 13)
+        return;
+    const QString typed = txtSearch->text(); // not trimmed: a blank is part of the key
+    if (typed.isEmpty())
+        return;
+    lookupPending_ = true;
+    const QDate today = ctx_.host->today();
+
+    std::optional<entry::FoundJob> found;
+    try {
+        // Both files are opened, read and closed within the lookup; nothing stays open.
+        found = entry::lookupJob(ctx_.paths, gA, typed);
+    } catch (const IoError& e) {
+        ctx_.host->message(e.text() + QStringLiteral("\n\nThe job was not looked up."));
+        return;
+    }
+    if (!found) {
+        ctx_.host->message(entry::kJobNotFoundMessage);
+        txtSearch->clear();
+        cboCust->setEditText(QString());
+        return;
+    }
+
+    const entry::JobEntry e =
+        entry::jobEntry(found->record, found->customer, AeDate->text(), AeDue->text(), today);
+    cboCust->setEditText(e.customer);
+    txtJob->setText(e.job);
+    if (e.datesUsed) {
+        AeDate->setText(e.invoiceDate);
+        AeDue->setText(e.dueDate);
+    }
+    cboProd->setEditText(QString());
+    txtDesc->setText(e.description);
+    txtQuan->setText(e.quantity);
+    setMoneyText(txtAmt, e.amount);
+    // With the tax switch on, the tax shown follows the new amount.
+    if (Check2->isChecked())
+        Check2_Click();
+
+    lookupCustomer(false);
+
+    if (Check1->isChecked() && !txtJob->text().isEmpty())
+        txtInvoice->setText(entry::invoiceFromJob(txtJob->text()));
+
+    lookupPending_ = false;
+    keyAscii = 0; // the Enter key does not reach the search box
+}
+
+void frmLedger::txtSearch_LostFocus() {
+    // A lookup that did not succeed is tried again as the box is left, so a job number typed
+    // after a "not found" is looked up without Enter.
+    if (!lookupPending_)
+        return;
+    int keyAscii = 13;
+    txtSearch_KeyPress(keyAscii);
+    if (!lookupPending_) {
+        // The entry was filled by leaving the box; this holds only for the event that moved
+        // the focus (a click on Post among them).
+        filledOnLeaving_ = true;
+        QTimer::singleShot(0, this, [this] { filledOnLeaving_ = false; });
+    }
+}
+
+} // namespace tw
