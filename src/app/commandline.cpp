@@ -7,6 +7,8 @@
 #include <QCommandLineParser>
 #include <QTextStream>
 
+#include <algorithm>
+
 namespace tw {
 
 namespace {
@@ -39,11 +41,26 @@ void addWindowSystemOptions(QCommandLineParser& parser) {
 
 } // namespace
 
+bool CommandLine::Given::isSet(const QString& name) const {
+    return parser_.isSet(name);
+}
+
+QString CommandLine::Given::value(const QString& name) const {
+    return parser_.value(name);
+}
+
 CommandLine::CommandLine() = default;
 
 void CommandLine::addTask(const QCommandLineOption& option, const QString& argumentsSyntax,
                           Task task) {
-    tasks_.append(Entry{option, argumentsSyntax, std::move(task)});
+    addTask(option, argumentsSyntax, {},
+            [task = std::move(task)](const QStringList& arguments, const Given&, QTextStream& out,
+                                     QTextStream& err) { return task(arguments, out, err); });
+}
+
+void CommandLine::addTask(const QCommandLineOption& option, const QString& argumentsSyntax,
+                          const QList<QCommandLineOption>& taskOptions, TaskWithOptions task) {
+    tasks_.append(Entry{option, argumentsSyntax, taskOptions, std::move(task)});
 }
 
 std::optional<int> CommandLine::run(const QStringList& arguments, QTextStream& out,
@@ -56,8 +73,16 @@ std::optional<int> CommandLine::run(const QStringList& arguments, QTextStream& o
         QStringLiteral("Posts invoices into the ledger files of the estimating system."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    for (const Entry& e : tasks_)
+    QStringList taskOptionNames; // each once, though several tasks may take it
+    for (const Entry& e : tasks_) {
         parser.addOption(e.option);
+        for (const QCommandLineOption& o : e.taskOptions) {
+            if (taskOptionNames.contains(o.names().constLast()))
+                continue;
+            taskOptionNames << o.names().constLast();
+            parser.addOption(o);
+        }
+    }
     // Only tasks take arguments; --help lists what each one takes.
     for (const Entry& e : tasks_) {
         if (!e.argumentsSyntax.isEmpty())
@@ -96,6 +121,26 @@ std::optional<int> CommandLine::run(const QStringList& arguments, QTextStream& o
                     .arg(chosen->option.names().constLast(), e.option.names().constLast()));
         chosen = &e;
     }
+    // A task's own option means nothing without the task.
+    for (const QString& name : taskOptionNames) {
+        if (!parser.isSet(name))
+            continue;
+        const auto owns = [&name](const Entry* e) {
+            return e && std::any_of(e->taskOptions.cbegin(), e->taskOptions.cend(),
+                                    [&name](const QCommandLineOption& o) {
+                                        return o.names().constLast() == name;
+                                    });
+        };
+        if (!owns(chosen)) {
+            QStringList owners;
+            for (const Entry& e : tasks_) {
+                if (owns(&e))
+                    owners << QStringLiteral("--") + e.option.names().constLast();
+            }
+            return refuse(QStringLiteral("--%1 goes with %2.")
+                              .arg(name, owners.join(QStringLiteral(" or "))));
+        }
+    }
     const QStringList rest = parser.positionalArguments();
     if (!chosen) {
         if (!rest.isEmpty())
@@ -104,7 +149,7 @@ std::optional<int> CommandLine::run(const QStringList& arguments, QTextStream& o
     }
     if (chosen->argumentsSyntax.isEmpty() && !rest.isEmpty())
         return refuse(QStringLiteral("Unexpected argument '%1'.").arg(rest.first()));
-    return chosen->task(rest, out, err);
+    return chosen->task(rest, Given(parser), out, err);
 }
 
 CommandLine programCommandLine(const QString& programFolder) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 
+class QCommandLineParser;
 class QTextStream;
 
 namespace tw {
@@ -22,11 +23,29 @@ public:
     using Task =
         std::function<int(const QStringList& arguments, QTextStream& out, QTextStream& err)>;
 
+    // The options given on the command line, for a task that has options of its own (and for
+    // the value of a task option that takes one, such as --report activity).
+    class Given {
+    public:
+        explicit Given(const QCommandLineParser& parser) : parser_(parser) {}
+        bool isSet(const QString& name) const;
+        QString value(const QString& name) const;
+
+    private:
+        const QCommandLineParser& parser_;
+    };
+    using TaskWithOptions = std::function<int(const QStringList& arguments, const Given& given,
+                                              QTextStream& out, QTextStream& err)>;
+
     CommandLine();
 
     // argumentsSyntax names what the task takes after the option in --help, for example
     // "[folder]"; empty when it takes nothing.
     void addTask(const QCommandLineOption& option, const QString& argumentsSyntax, Task task);
+    // A task with options of its own (--dry-run of --post-file): they are listed in --help and
+    // refused when given without the task. Tasks may share an option of the same name.
+    void addTask(const QCommandLineOption& option, const QString& argumentsSyntax,
+                 const QList<QCommandLineOption>& taskOptions, TaskWithOptions task);
 
     // Parses the arguments (the program's name first, as main receives them) and answers what
     // ends the program here: the exit code, or nothing when the windows are to open.
@@ -39,7 +58,8 @@ private:
     struct Entry {
         QCommandLineOption option;
         QString argumentsSyntax;
-        Task task;
+        QList<QCommandLineOption> taskOptions;
+        TaskWithOptions task;
     };
     QList<Entry> tasks_;
 };

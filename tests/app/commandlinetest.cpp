@@ -26,6 +26,17 @@ CommandLine withTasks() {
                      err << "swept\n";
                      return 7;
                  });
+    // A task with options of its own; its report names what it was given.
+    line.addTask(
+        QCommandLineOption(QStringLiteral("report"), QString(), QStringLiteral("kind")), QString(),
+        {QCommandLineOption(QStringLiteral("by"), QString(), QStringLiteral("group")),
+         QCommandLineOption(QStringLiteral("dry-run"))},
+        [](const QStringList&, const CommandLine::Given& given, QTextStream& out, QTextStream&) {
+            out << "report " << given.value(QStringLiteral("report")) << " by "
+                << given.value(QStringLiteral("by"))
+                << (given.isSet(QStringLiteral("dry-run")) ? " dry" : "") << '\n';
+            return 0;
+        });
     return line;
 }
 
@@ -70,6 +81,12 @@ private slots:
             << "Unexpected argument 'x'";
         QTest::newRow("two tasks") << QStringList{"--sweep", "--check-ledger"} << 2 << ""
                                    << "cannot be given together";
+        QTest::newRow("task options") << QStringList{"--report", "activity", "--by", "month"} << 0
+                                      << "report activity by month\n"
+                                      << "";
+        QTest::newRow("task option without its task")
+            << QStringList{"--sweep", "--dry-run"} << 2 << ""
+            << "--dry-run goes with --report.";
     }
 
     void answers() {
