@@ -1,6 +1,7 @@
 #include "startup/frmpath.h"
 
 #include "app/appcontext.h"
+#include "platform/dospath.h"
 #include "platform/host.h"
 #include "widgets/geometry.h"
 #include "widgets/textfit.h"
@@ -83,13 +84,6 @@ QFrame* makeLine(QWidget* parent, const char* name, QFrame::Shape shape) {
     line->setFrameShape(shape);
     line->setFrameShadow(QFrame::Sunken);
     return line;
-}
-
-QChar driveOf(const QString& dosPath) {
-    if (dosPath.size() >= 2 && dosPath[1] == QLatin1Char(':') && dosPath[0].isLetter() &&
-        dosPath[0].unicode() < 0x80)
-        return dosPath[0].toUpper();
-    return {};
 }
 
 } // namespace
@@ -311,17 +305,15 @@ bool frmPath::setDirPath(const QString& dosPath) {
     item->setIcon(0, openIcon);
     QString path = rootText;
     for (const QString& part : std::as_const(parts)) {
-        path = path.endsWith(QLatin1Char('\\')) ? path + part : path + QLatin1Char('\\') + part;
+        path = joinDos(path, part);
         item = new QTreeWidgetItem(item, {part});
         item->setData(0, kDosPathRole, path);
         item->setIcon(0, openIcon);
     }
     QTreeWidgetItem* open = item;
     for (const QString& sub : std::as_const(subfolders)) {
-        const QString subPath =
-            path.endsWith(QLatin1Char('\\')) ? path + sub : path + QLatin1Char('\\') + sub;
         auto* child = new QTreeWidgetItem(open, {sub});
-        child->setData(0, kDosPathRole, subPath);
+        child->setData(0, kDosPathRole, joinDos(path, sub));
         child->setIcon(0, closedIcon);
     }
     dirBox->expandAll();
