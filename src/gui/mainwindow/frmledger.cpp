@@ -509,12 +509,8 @@ void frmLedger::selectMode(bool database) {
 }
 
 void frmLedger::mnuDefaultTax_Click() {
-    if (const auto value = ctx_.settings.read(settings::kDefTax)) {
-        ctx_.gTax = *value;
-        return;
-    }
-    // Unreadable: the file is restored; the shared value keeps its own.
-    ctx_.settings.write(settings::kDefTax, QStringLiteral("0"));
+    // The box keeps its text.
+    ctx_.defaultTax.reread();
 }
 
 void frmLedger::mnuLedgerPath_Click() {

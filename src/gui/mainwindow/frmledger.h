@@ -39,7 +39,7 @@ public:
     void Form_Load();
 
     // The folders this window works with, read when it loads (the estimating folder again at
-    // Refresh). The default tax is the shared one (AppContext::gTax) and the box.
+    // Refresh).
     QString gA;
     QString gLedger;
 

@@ -149,7 +149,7 @@ void frmLedger::txtDefaultTax_LostFocus() {
             Check2->setChecked(true);
     }
     // No file is held open between events, so there is nothing to close first.
-    ctx_.settings.write(settings::kDefTax, txtDefaultTax->text());
+    ctx_.defaultTax.save(txtDefaultTax->text());
 }
 
 // ---- The Enter chain ----

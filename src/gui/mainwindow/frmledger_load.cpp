@@ -180,7 +180,7 @@ void frmLedger::Form_Load() {
         return;
     }
     gA = *est;
-    txtDefaultTax->setText(ctx_.gTax);
+    txtDefaultTax->setText(ctx_.defaultTax.value());
 
     if (optDos->isChecked()) {
         setMenusForMode(false);

@@ -88,10 +88,7 @@ void frmLedger::lblClear_Click() {
 
     // Files are opened and closed within each operation, so none is open here.
 
-    // A "\DefTax.Dat" that went missing while the program ran leaves the rate in use as it is.
-    const QString tax = ctx_.settings.read(settings::kDefTax).value_or(ctx_.gTax);
-    txtDefaultTax->setText(tax);
-    ctx_.gTax = tax;
+    txtDefaultTax->setText(ctx_.defaultTax.refresh());
 
     lblNew->hide();
 

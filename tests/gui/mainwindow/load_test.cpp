@@ -83,7 +83,8 @@ struct Office {
         fx.setSetting(tw::settings::kInterface, "0");
         fx.setSetting(tw::settings::kLedger, "F:\\LEDGER");
         fx.setSetting(tw::settings::kEstLoc, "F:\\EST");
-        fx.ctx->gTax = "6.5";
+        fx.setSetting(tw::settings::kDefTax, "6.5");
+        fx.ctx->defaultTax.load();
         writeAll(f + "/EST/QLCUST", qlcust('0', "\\EST\\"));
         writeAll(f + "/EST/QUILLBAR.CLI", exportFile({"zeta Press", "Alpha Print", " hidden",
                                                       "alpha print", "Mid Co", "ALPHA PRINT"}));
@@ -386,7 +387,8 @@ private slots:
         w->txtLedger->setText("00012");
         w->lblNew->setVisible(true);
         w->Check1->setChecked(true);
-        o.fx.ctx->gTax = "9";
+        o.fx.setSetting(tw::settings::kDefTax, "9");
+        o.fx.ctx->defaultTax.load();
         w->lblRefresh_Click();
         w->lblRefresh_Click();
         QCOMPARE(items(w->cboCust), kOfficeCustomers);
