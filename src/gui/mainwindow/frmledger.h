@@ -1,4 +1,6 @@
 #pragma once
+#include "sources/listload.h"
+
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
@@ -28,7 +30,7 @@ class PanelButton;
 //   frmledger_entry.cpp  entry fields, amounts and tax, the two option check boxes
 //   frmledger_post.cpp   customer lookup, Clear, Post
 //   frmledger_job.cpp    job lookup in the work-in-progress files
-class frmLedger : public QMainWindow {
+class frmLedger : public QMainWindow, private sources::ListLoadView {
     Q_OBJECT
 public:
     explicit frmLedger(AppContext& ctx, QWidget* parent = nullptr);
@@ -176,6 +178,16 @@ protected:
     void closeEvent(QCloseEvent* event) override; // Form_QueryUnload
 
 private:
+    // What the start-up and Refresh show, step by step (frmledger_load.cpp).
+    void showMatchOption(bool ticked) override;
+    void showVersion(const QString& text) override;
+    void showMode(sources::ListMode mode) override;
+    void showLedgerFolder(const QString& folder) override;
+    void showEstFolder(const QString& folder) override;
+    void showDefaultTax() override;
+    void showProducts(const QStringList& entries) override;
+    void showCustomers(const QStringList& entries) override;
+
     void buildLayout();
     void buildMenu();
     void setMenusForMode(bool database);
