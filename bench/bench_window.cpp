@@ -43,7 +43,7 @@ struct Window {
     std::unique_ptr<frmLedger> w;
 
     Window() : ctx(std::make_unique<AppContext>(data().prog, host, dialogs)) {
-        w = std::make_unique<frmLedger>(*ctx);
+        w = std::make_unique<frmLedger>(ctx->paths, ctx->settings, ctx->defaultTax, host, dialogs);
     }
 };
 std::unique_ptr<Window> gWindow;
@@ -264,7 +264,7 @@ void StartUp(benchmark::State& state, const QString& programFolder, int customer
     NoDialogs dialogs;
     AppContext ctx(programFolder, host, dialogs);
     for (auto _ : state) {
-        auto* w = new frmLedger(ctx);
+        auto* w = new frmLedger(ctx.paths, ctx.settings, ctx.defaultTax, host, dialogs);
         w->Form_Load();
         runToIdle();
         state.PauseTiming();

@@ -3,8 +3,9 @@
 #include "ledger/ledgermodel.h"
 #include "ledger/ledgerstore.h"
 
-#include "app/appcontext.h"
+#include "platform/dospath.h"
 #include "platform/host.h"
+#include "settings/defaulttax.h"
 #include "settings/settings.h"
 #include "sources/listorder.h"
 #include "widgets/dateentrybox.h"
@@ -125,7 +126,11 @@ void completeFromList(QComboBox* box, const QString& typed) {
 
 } // namespace
 
-frmLedger::frmLedger(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_(ctx) {
+frmLedger::frmLedger(const DosPaths& paths, settings::SettingsStore& settings,
+                     settings::DefaultTax& defaultTax, Host& host, Dialogs& dialogs,
+                     QWidget* parent)
+    : QMainWindow(parent), paths_(paths), settings_(settings), defaultTax_(defaultTax), host_(host),
+      dialogs_(dialogs) {
     setObjectName(QStringLiteral("frmLedger"));
     setWindowTitle(QStringLiteral("Tallywork of Historical Ledger"));
     events_ = new FieldEvents(this);
@@ -179,7 +184,7 @@ void frmLedger::buildLayout() {
     auto dateBox = [&](DateEntryBox*& member, const char* name, int l, int t, int w, int h) {
         member = new DateEntryBox(client);
         member->setObjectName(QLatin1String(name));
-        member->setHost(ctx_.host);
+        member->setHost(&host_);
         paintFieldBack(member);
         placeTwips(member, l, t, w, h);
     };
@@ -485,12 +490,12 @@ void frmLedger::setMenusForMode(bool database) {
 }
 
 void frmLedger::optDos_Click() {
-    ctx_.settings.write(settings::kInterface, QStringLiteral("0"));
+    settings_.write(settings::kInterface, QStringLiteral("0"));
     setMenusForMode(false);
 }
 
 void frmLedger::optMil_Click() {
-    ctx_.settings.write(settings::kInterface, QStringLiteral("1"));
+    settings_.write(settings::kInterface, QStringLiteral("1"));
     setMenusForMode(true);
 }
 
@@ -510,7 +515,7 @@ void frmLedger::selectMode(bool database) {
 
 void frmLedger::mnuDefaultTax_Click() {
     // The box keeps its text.
-    ctx_.defaultTax.reread();
+    defaultTax_.reread();
 }
 
 void frmLedger::mnuLedgerPath_Click() {
@@ -528,10 +533,10 @@ void frmLedger::mnuHelp_Click() {
 }
 
 void frmLedger::mnuCustomerLedger_Click() {
-    ledger::LedgerStore store(ctx_.paths, gLedger);
+    ledger::LedgerStore store(paths_, gLedger);
     const auto c = ledger::chooseLedger(store, txtLedger->text(), cboCust->currentText());
     if (!c.message.isEmpty()) {
-        ctx_.host->message(c.message);
+        host_.message(c.message);
         return;
     }
     emit customerLedgerWanted(gLedger, c.numberText, cboCust->currentText());
@@ -539,20 +544,20 @@ void frmLedger::mnuCustomerLedger_Click() {
 
 void frmLedger::mnuDbPath_Click() {
     // Start where the current database lies, else in the program folder.
-    QString startFolder = ctx_.programFolder;
-    if (const auto current = ctx_.settings.read(settings::kDbLoc); current && !current->isEmpty()) {
-        const QString native = ctx_.paths.toNative(*current);
+    QString startFolder = settings_.folder();
+    if (const auto current = settings_.read(settings::kDbLoc); current && !current->isEmpty()) {
+        const QString native = paths_.toNative(*current);
         const QString folder = native.isEmpty() ? QString() : QFileInfo(native).absolutePath();
         if (!folder.isEmpty() && QFileInfo(folder).isDir())
             startFolder = folder;
     }
-    const QString chosen = ctx_.dialogs->chooseDatabaseFile(this, startFolder);
+    const QString chosen = dialogs_.chooseDatabaseFile(this, startFolder);
     if (chosen.isEmpty())
         return;
-    QString stored = ctx_.paths.toDos(chosen);
+    QString stored = paths_.toDos(chosen);
     if (stored.isEmpty())
         stored = chosen;
-    ctx_.settings.write(settings::kDbLoc, settings::quotedIfNeeded(stored));
+    settings_.write(settings::kDbLoc, settings::quotedIfNeeded(stored));
 }
 
 // ---- Event dispatch ----

@@ -15,11 +15,17 @@ class QRadioButton;
 class QFrame;
 
 namespace tw {
-struct AppContext;
 class DateEntryBox;
+class Dialogs;
+class DosPaths;
+class Host;
 class DescriptionBox;
 class FieldEvents;
 class PanelButton;
+namespace settings {
+class DefaultTax;
+class SettingsStore;
+} // namespace settings
 
 // The one working window: the operator picks a customer, types an invoice and posts it.
 // Handlers are thin: they read controls, call the core, write controls.
@@ -33,7 +39,9 @@ class PanelButton;
 class frmLedger : public QMainWindow, private sources::ListLoadView {
     Q_OBJECT
 public:
-    explicit frmLedger(AppContext& ctx, QWidget* parent = nullptr);
+    frmLedger(const DosPaths& paths, settings::SettingsStore& settings,
+              settings::DefaultTax& defaultTax, Host& host, Dialogs& dialogs,
+              QWidget* parent = nullptr);
     ~frmLedger() override;
 
     // Start-up: shows the window, then restores the options, reads the folders and fills the
@@ -192,7 +200,11 @@ private:
     void buildMenu();
     void setMenusForMode(bool database);
 
-    AppContext& ctx_;
+    const DosPaths& paths_;
+    settings::SettingsStore& settings_;
+    settings::DefaultTax& defaultTax_; // the run's, shared with the splash window
+    Host& host_;
+    Dialogs& dialogs_;
     // Hands the fields' leaving and keys to the handlers above.
     FieldEvents* events_ = nullptr;
     // Set while the event that made a leave handler fill the entry is being handled.

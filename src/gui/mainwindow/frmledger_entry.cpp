@@ -1,12 +1,12 @@
 // Entry fields, amounts and tax, and the two option check boxes. The rules live in the core
 // (entry/); the handlers read the boxes, apply a rule and write the result back.
-#include "app/appcontext.h"
 #include "entry/amounts.h"
 #include "entry/entryfields.h"
 #include "mainwindow/frmledger.h"
 #include "platform/blanks.h"
 #include "platform/host.h"
 #include "platform/regional.h"
+#include "settings/defaulttax.h"
 #include "settings/settings.h"
 #include "widgets/dateentrybox.h"
 #include "widgets/descriptionbox.h"
@@ -53,10 +53,10 @@ void frmLedger::setMoneyText(QLineEdit* box, const QString& text) {
 // ---- Dates ----
 
 void frmLedger::AeDate_LostFocus() {
-    const auto r = entry::dateRule(AeDate->text(), ctx_.host->today());
+    const auto r = entry::dateRule(AeDate->text(), host_.today());
     if (r.missingDelimiter) {
-        ctx_.host->beep();
-        ctx_.host->message(entry::kDateDelimiterMessage);
+        host_.beep();
+        host_.message(entry::kDateDelimiterMessage);
         AeDate->clear();
         focusBack(this, AeDate);
         return;
@@ -67,10 +67,10 @@ void frmLedger::AeDate_LostFocus() {
 }
 
 void frmLedger::AeDue_LostFocus() {
-    const auto r = entry::dateRule(AeDue->text(), ctx_.host->today());
+    const auto r = entry::dateRule(AeDue->text(), host_.today());
     if (r.missingDelimiter) {
-        ctx_.host->beep();
-        ctx_.host->message(entry::kDateDelimiterMessage);
+        host_.beep();
+        host_.message(entry::kDateDelimiterMessage);
         // The wrong text stays for correction.
         focusBack(this, AeDue);
         return;
@@ -97,8 +97,8 @@ void frmLedger::txtJob_LostFocus() {
 void frmLedger::Check1_Click() {
     // Remembered for the next run; a file that cannot be written does not stop the rest
     // (the settings store tells the operator once).
-    ctx_.settings.write(settings::kCheck,
-                        Check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    settings_.write(settings::kCheck,
+                    Check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
     if (Check1->isChecked() && !entry::jobValueIsZero(txtJob->text()))
         txtInvoice->setText(entry::invoiceFromJob(txtJob->text()));
 }
@@ -124,12 +124,12 @@ void frmLedger::Check2_Click() {
     case Outcome::NotQualifying:
         return;
     case Outcome::NotANumber:
-        ctx_.host->message(
+        host_.message(
             QStringLiteral("The Pre-Tax Amount \"%1\" is not a number, so no tax was computed.")
                 .arg(trimBlanks(txtAmt->text())));
         return;
     case Outcome::TooLarge:
-        ctx_.host->message(QStringLiteral(
+        host_.message(QStringLiteral(
             "The Pre-Tax Amount or the Default Tax % is too large to compute the tax."));
         return;
     case Outcome::Computed:
@@ -149,7 +149,7 @@ void frmLedger::txtDefaultTax_LostFocus() {
             Check2->setChecked(true);
     }
     // No file is held open between events, so there is nothing to close first.
-    ctx_.defaultTax.save(txtDefaultTax->text());
+    defaultTax_.save(txtDefaultTax->text());
 }
 
 // ---- The Enter chain ----
@@ -188,7 +188,7 @@ void frmLedger::txtDesc_KeyPress(int& keyAscii) {
     enterMovesTo(keyAscii, txtAmt);
     // A full box: every key is told, and still goes on to the box (Backspace still deletes).
     if (txtDesc->text().size() == kDescriptionLength)
-        ctx_.host->beep();
+        host_.beep();
 }
 
 void frmLedger::txtAmt_KeyPress(int& keyAscii) {

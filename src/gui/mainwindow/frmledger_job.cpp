@@ -1,6 +1,5 @@
 // Job lookup: a job number typed into the search box fills the entry from the estimating
 // system's work-in-progress files and selects the customer's ledger.
-#include "app/appcontext.h"
 #include "entry/entryfields.h"
 #include "entry/wipfiles.h"
 #include "mainwindow/frmledger.h"
@@ -23,18 +22,18 @@ void frmLedger::txtSearch_KeyPress(int& keyAscii) {
     if (typed.isEmpty())
         return;
     lookupPending_ = true;
-    const QDate today = ctx_.host->today();
+    const QDate today = host_.today();
 
     std::optional<entry::FoundJob> found;
     try {
         // Both files are opened, read and closed within the lookup; nothing stays open.
-        found = entry::lookupJob(ctx_.paths, gA, typed);
+        found = entry::lookupJob(paths_, gA, typed);
     } catch (const IoError& e) {
-        ctx_.host->message(e.text() + QStringLiteral("\n\nThe job was not looked up."));
+        host_.message(e.text() + QStringLiteral("\n\nThe job was not looked up."));
         return;
     }
     if (!found) {
-        ctx_.host->message(entry::kJobNotFoundMessage);
+        host_.message(entry::kJobNotFoundMessage);
         txtSearch->clear();
         cboCust->setEditText(QString());
         return;

@@ -2,8 +2,8 @@
 // (sources/listload); the window shows what each step gives.
 #include "mainwindow/frmledger.h"
 
-#include "app/appcontext.h"
 #include "platform/host.h"
+#include "settings/defaulttax.h"
 #include "sources/listload.h"
 #include "sources/listorder.h"
 #include "widgets/busycursor.h"
@@ -61,9 +61,9 @@ void frmLedger::Form_Load() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
     BusyCursor busy;
-    const sources::ListSources sources{ctx_.paths, ctx_.settings, *ctx_.host, &busy};
+    const sources::ListSources sources{paths_, settings_, host_, &busy};
     if (sources::startUp(sources, *this) == sources::ListsEnd::EndProgram) {
-        ctx_.host->endProgram();
+        host_.endProgram();
         return;
     }
     // Every other end of the start-up leaves the focus in the invoice date box.
@@ -76,7 +76,7 @@ void frmLedger::lblRefresh_Click() {
     const QString customer = cboCust->currentText();
     const QString product = cboProd->currentText();
     BusyCursor busy;
-    sources::refresh({ctx_.paths, ctx_.settings, *ctx_.host, &busy}, *this);
+    sources::refresh({paths_, settings_, host_, &busy}, *this);
     restoreEditText(cboCust, customer);
     restoreEditText(cboProd, product);
 }
@@ -111,7 +111,7 @@ void frmLedger::showEstFolder(const QString& folder) {
 }
 
 void frmLedger::showDefaultTax() {
-    txtDefaultTax->setText(ctx_.defaultTax.value());
+    txtDefaultTax->setText(defaultTax_.value());
 }
 
 void frmLedger::showProducts(const QStringList& entries) {

@@ -1,12 +1,12 @@
 // The customer lookup, Clear and Post. The formats and the file work live in the core
 // (ledger/); the handlers read the boxes, call the core and write back.
-#include "app/appcontext.h"
 #include "ledger/ledgerrecords.h"
 #include "ledger/ledgerstore.h"
 #include "ledger/posting.h"
 #include "mainwindow/frmledger.h"
 #include "platform/host.h"
 #include "platform/ioerror.h"
+#include "settings/defaulttax.h"
 #include "settings/settings.h"
 #include "widgets/dateentrybox.h"
 #include "widgets/descriptionbox.h"
@@ -50,14 +50,14 @@ void frmLedger::lookupCustomer(bool fromLeaving) {
     txtLedger->clear();
     lblNew->hide();
     try {
-        ledger::LedgerStore store(ctx_.paths, gLedger);
+        ledger::LedgerStore store(paths_, gLedger);
         if (const auto n = store.findCustomer(cboCust->currentText(), fromLeaving))
             txtLedger->setText(ledger::ledgerNumberText(*n));
         else
             lblNew->show();
     } catch (const IoError& e) {
         // Neither state can be shown: the operator must know the ledger was not looked up.
-        ctx_.host->message(
+        host_.message(
             QStringLiteral("The customer's ledger could not be looked up. %1").arg(e.text()));
     }
 }
@@ -88,7 +88,7 @@ void frmLedger::lblClear_Click() {
 
     // Files are opened and closed within each operation, so none is open here.
 
-    txtDefaultTax->setText(ctx_.defaultTax.refresh());
+    txtDefaultTax->setText(defaultTax_.refresh());
 
     lblNew->hide();
 
@@ -123,8 +123,8 @@ ledger::EntryTexts entryOf(const frmLedger& w, const QDate& today) {
 } // namespace
 
 void frmLedger::lblPost_Click() {
-    ledger::LedgerStore store(ctx_.paths, gLedger);
-    const auto r = ledger::postEntry(entryOf(*this, ctx_.host->today()), store, *ctx_.host);
+    ledger::LedgerStore store(paths_, gLedger);
+    const auto r = ledger::postEntry(entryOf(*this, host_.today()), store, host_);
     if (r.posted) {
         lblClear_Click();
         emit ledgerPosted(gLedger, ledger::ledgerNumberText(r.ledger));
@@ -136,7 +136,7 @@ void frmLedger::lblPost_Click() {
     }
     for (const QString& text : {r.error, r.warning}) {
         if (!text.isEmpty())
-            ctx_.host->message(text);
+            host_.message(text);
     }
 }
 

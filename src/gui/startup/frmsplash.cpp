@@ -1,7 +1,8 @@
 #include "startup/frmsplash.h"
 
-#include "app/appcontext.h"
 #include "platform/appinfo.h"
+#include "settings/defaulttax.h"
+#include "settings/settings.h"
 #include "widgets/geometry.h"
 #include "widgets/textfit.h"
 
@@ -85,8 +86,10 @@ QPixmap frmSplash::splashPicture() {
     return pm;
 }
 
-frmSplash::frmSplash(AppContext& ctx, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), ctx_(ctx) {
+frmSplash::frmSplash(settings::SettingsStore& settings, settings::DefaultTax& defaultTax,
+                     QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), settings_(settings),
+      defaultTax_(defaultTax) {
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(QString()); // no title text
     setFixedSize(twipsToPixelsX(kClientWidthTwips), twipsToPixelsY(kClientHeightTwips));
@@ -116,7 +119,7 @@ void frmSplash::Form_Load() {
     shrinkFontToFit(lblProductName);
 
     // A missing or unreadable file is recreated with 0, silently.
-    ctx_.defaultTax.load();
+    defaultTax_.load();
 
     centreOnScreen(this);
     show();
@@ -136,9 +139,9 @@ void frmSplash::Timer1_Timer() {
     // A value that cannot be read stops the reading: what is not yet read stays empty.
     gA.clear();
     gLedger.clear();
-    if (const auto est = ctx_.settings.read(settings::kEstLoc); est && !est->isEmpty()) {
+    if (const auto est = settings_.read(settings::kEstLoc); est && !est->isEmpty()) {
         gA = *est;
-        if (const auto led = ctx_.settings.read(settings::kLedger); led)
+        if (const auto led = settings_.read(settings::kLedger); led)
             gLedger = *led;
     }
 

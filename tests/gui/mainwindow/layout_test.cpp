@@ -45,7 +45,7 @@ QRect twipsRect(int l, int t, int w, int h) {
 // The main window shown and active; destroyed before its fixture.
 struct Shown {
     AppFixture fx;
-    frmLedger window{*fx.ctx};
+    frmLedger window{fx.ctx->paths, fx.ctx->settings, fx.ctx->defaultTax, fx.host, fx.dialogs};
     frmLedger* w = &window;
     Shown() {
         fx.windows->answerRequestsOf(w);

@@ -101,7 +101,7 @@ struct Office {
     }
 
     frmLedger* load() {
-        w = new frmLedger(*fx.ctx);
+        w = new frmLedger(fx.ctx->paths, fx.ctx->settings, fx.ctx->defaultTax, fx.host, fx.dialogs);
         w->Form_Load();
         return w;
     }

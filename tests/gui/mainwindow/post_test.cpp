@@ -38,7 +38,8 @@ struct Window {
             writeAll(ledger("ledger.ndx"), indexOf(index));
         fx.setSetting("DefTax.Dat", "6");
         fx.ctx->defaultTax.load();
-        w = new tw::frmLedger(*fx.ctx); // deleted by the fixture with every top-level window
+        w = new tw::frmLedger(fx.ctx->paths, fx.ctx->settings, fx.ctx->defaultTax, fx.host,
+                              fx.dialogs); // deleted by the fixture with every top-level window
         w->gLedger = "F:\\LEDGER";
         w->txtDefaultTax->setText("6");
         w->show();
