@@ -14,6 +14,7 @@
 #include "widgets/fieldevents.h"
 #include "widgets/geometry.h"
 #include "widgets/panelbutton.h"
+#include "widgets/textfit.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -48,32 +49,11 @@ const QColor kRed(255, 0, 0);
 constexpr int kClientWidth = 8085;
 constexpr int kClientHeight = 4980;
 
-// Where the form's font is missing, a face of like widths keeps the captions inside their
-// boxes (the generic fallback is a much wider face).
-void substituteFormFont() {
-    static const bool done = [] {
-        QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                                   {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
-                                    QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
-        return true;
-    }();
-    (void)done;
-}
-
-QFont sansFont(double points, bool bold) {
-    substituteFormFont();
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    return f;
-}
-
 QFont labelFont() {
-    return sansFont(9.75, true);
+    return formFont(9.75, true);
 }
 QFont fieldFont() {
-    return sansFont(8.25, false);
+    return formFont(8.25, false);
 }
 
 // The light cyan of the entry fields, kept when a field is disabled (the ledger number box).
@@ -232,10 +212,10 @@ void frmLedger::buildLayout() {
 
     label(Label13, "Label13", QStringLiteral("Quillbar's"), 120, 150, 7815, 255,
           Qt::AlignHCenter | Qt::AlignTop);
-    Label13->setFont(sansFont(12, true));
+    Label13->setFont(formFont(12, true));
     label(Label1, "Label1", QStringLiteral("Historical Ledger Tallywork"), 240, 360, 7575, 615,
           Qt::AlignHCenter | Qt::AlignTop);
-    Label1->setFont(sansFont(24, true));
+    Label1->setFont(formFont(24, true));
     setTextColour(Label1, kRed);
     // Plain text: the ampersand is shown as it stands, not taken as a mnemonic.
     label(Label14, "Label14", QStringLiteral("Match Invoice & Job No's:"), 2400, 960, 2775, 255);
@@ -312,11 +292,7 @@ void frmLedger::buildLayout() {
 
     label(lblVersion, "lblVersion", QStringLiteral(" Version:"), 120, 3840, 2775, 255,
           Qt::AlignLeft | Qt::AlignTop);
-    QFont versionFont(QStringLiteral("Arial"));
-    versionFont.setStyleHint(QFont::SansSerif);
-    versionFont.setPointSizeF(8.25);
-    versionFont.setBold(true);
-    lblVersion->setFont(versionFont);
+    lblVersion->setFont(headingFont(8.25, true));
 
     Picture1 = new QFrame(client);
     Picture1->setObjectName(QStringLiteral("Picture1"));
@@ -344,13 +320,8 @@ void frmLedger::buildLayout() {
         p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(128, 128, 128));
         p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(128, 128, 128));
         option->setPalette(p);
-        // The stand-in fonts run wider than the form's: the caption gives way in size rather
-        // than being cut off.
-        QFont f = option->font();
-        while (option->sizeHint().width() > option->width() && f.pointSizeF() > 6.0) {
-            f.setPointSizeF(f.pointSizeF() - 0.25);
-            option->setFont(f);
-        }
+        // The caption gives way in size rather than being cut off.
+        shrinkFontToFit(option);
     }
 
     auto panelButton = [&](PanelButton*& button, const char* name, QLabel*& caption,

@@ -29,11 +29,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, double
                   bool bold, int left, int top, int width, int height) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
-    QFont f(QStringLiteral("Arial"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(pointSize);
-    f.setBold(bold);
-    label->setFont(f);
+    label->setFont(headingFont(pointSize, bold));
     // No border, transparent: the picture shows through.
     label->setAutoFillBackground(false);
     label->setAttribute(Qt::WA_TranslucentBackground);

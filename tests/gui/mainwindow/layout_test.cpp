@@ -203,6 +203,8 @@ void LayoutTest::captionsFontsAndColours() {
         QCOMPARE(label->font().pointSizeF(), 9.75);
         QVERIFY(label->alignment() & Qt::AlignRight);
     }
+    // The form font is the window's own: no font of the process is substituted.
+    QVERIFY(QFont::substitutes(QStringLiteral("MS Sans Serif")).isEmpty());
     for (QLabel* label : {w.Label1, w.Label13, w.Label5})
         QVERIFY(label->alignment() & Qt::AlignHCenter);
     QCOMPARE(w.Label1->font().pointSizeF(), 24.0);
