@@ -15,6 +15,8 @@ inline const QString kDateDelimiterMessage =
 
 // Width of a job number in the work-in-progress files and in the job box.
 inline constexpr int kJobWidth = 8;
+// The description box takes at most this many characters, the ledger record's field.
+inline constexpr int kDescriptionLength = 76;
 
 // Outcome of leaving a date box.
 struct DateRuleResult {

@@ -1,5 +1,6 @@
 #pragma once
 #include "sources/listload.h"
+#include "widgets/completingcombobox.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -7,7 +8,6 @@
 
 class QAction;
 class QCheckBox;
-class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -31,7 +31,8 @@ class SettingsStore;
 // Handlers are thin: they read controls, call the core, write controls.
 //
 // The window is split over several files by concern:
-//   frmledger.cpp        layout, menu, mode options, focus/key dispatch, closing
+//   frmledger.cpp        constructor, menu, mode options, handlers wired to events, closing
+//   frmledger_layout.cpp the controls: one table of name, kind, caption, place and limit
 //   frmledger_load.cpp   start-up (Form_Load) and Refresh, filling the two lists
 //   frmledger_entry.cpp  entry fields, amounts and tax, the two option check boxes
 //   frmledger_post.cpp   customer lookup, Clear, Post
@@ -65,13 +66,13 @@ public:
     QLabel* Label5 = nullptr;
     DateEntryBox* AeDate = nullptr;
     QLabel* Label2 = nullptr;
-    QComboBox* cboCust = nullptr;
+    CompletingComboBox* cboCust = nullptr;
     QLabel* Label4 = nullptr;
     DateEntryBox* AeDue = nullptr;
     QLabel* Label7 = nullptr;
     QLineEdit* txtInvoice = nullptr;
     QLabel* Label10 = nullptr;
-    QComboBox* cboProd = nullptr;
+    CompletingComboBox* cboProd = nullptr;
     QLabel* Label8 = nullptr;
     QLineEdit* txtJob = nullptr;
     QLabel* Label11 = nullptr;
@@ -130,9 +131,6 @@ public:
 
     // frmledger_load.cpp
     void lblRefresh_Click();
-    // Replaces a list's entries: sorted once without regard to case (stable), handed to the
-    // box as a whole model; the edit line is left empty with no entry chosen.
-    static void setListEntries(QComboBox* box, QStringList entries);
 
     // frmledger_entry.cpp
     void AeDate_LostFocus();
@@ -196,8 +194,9 @@ private:
     void showProducts(const QStringList& entries) override;
     void showCustomers(const QStringList& entries) override;
 
-    void buildLayout();
+    void buildLayout(); // frmledger_layout.cpp
     void buildMenu();
+    void connectHandlers();
     void setMenusForMode(bool database);
 
     const DosPaths& paths_;

@@ -21,7 +21,6 @@ namespace tw {
 namespace {
 
 constexpr int kEnter = 13;
-constexpr int kDescriptionLength = 76;
 const char* const kRaisedLimitHook = "twMoneyLimitHook";
 
 // Gives the focus back to a box after a message: the message box may have deactivated the
@@ -187,7 +186,7 @@ void frmLedger::cboProd_KeyPress(int& keyAscii) {
 void frmLedger::txtDesc_KeyPress(int& keyAscii) {
     enterMovesTo(keyAscii, txtAmt);
     // A full box: every key is told, and still goes on to the box (Backspace still deletes).
-    if (txtDesc->text().size() == kDescriptionLength)
+    if (txtDesc->text().size() == entry::kDescriptionLength)
         host_.beep();
 }
 

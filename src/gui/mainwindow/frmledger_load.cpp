@@ -5,18 +5,15 @@
 #include "platform/host.h"
 #include "settings/defaulttax.h"
 #include "sources/listload.h"
-#include "sources/listorder.h"
 #include "widgets/busycursor.h"
+#include "widgets/completingcombobox.h"
 #include "widgets/dateentrybox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCompleter>
 #include <QCoreApplication>
 #include <QLabel>
-#include <QListView>
 #include <QSignalBlocker>
-#include <QStringListModel>
 
 namespace tw {
 
@@ -29,28 +26,6 @@ void restoreEditText(QComboBox* box, const QString& text) {
 }
 
 } // namespace
-
-void frmLedger::setListEntries(QComboBox* box, QStringList entries) {
-    const QStringList sorted = sources::sortedEntries(std::move(entries));
-
-    // The whole list goes to the box at once; nothing that listens to the box is told, since
-    // no entry is chosen by this.
-    const QSignalBlocker block(box);
-    if (auto* model = qobject_cast<QStringListModel*>(box->model());
-        model && model->parent() == box) {
-        model->setStringList(sorted);
-    } else {
-        // setModel deletes the box's own previous model itself.
-        box->setModel(new QStringListModel(sorted, box));
-    }
-    // A long list opens fast when every row has the same height.
-    if (auto* view = qobject_cast<QListView*>(box->view()))
-        view->setUniformItemSizes(true);
-    if (QCompleter* completer = box->completer(); completer && completer->model() != box->model())
-        completer->setModel(box->model());
-    box->setCurrentIndex(-1);
-    box->setEditText(QString());
-}
 
 void frmLedger::Form_Load() {
     // The window shows at once, before any file is read, and is painted while the lists
@@ -115,11 +90,11 @@ void frmLedger::showDefaultTax() {
 }
 
 void frmLedger::showProducts(const QStringList& entries) {
-    setListEntries(cboProd, entries);
+    cboProd->setListEntries(entries);
 }
 
 void frmLedger::showCustomers(const QStringList& entries) {
-    setListEntries(cboCust, entries);
+    cboCust->setListEntries(entries);
 }
 
 } // namespace tw

@@ -478,7 +478,6 @@ private slots:
     void postPanelRunsOnEnterAndSpace();
     void descriptionBoxLimit();
     void descriptionBoxLineBreaks();
-    void listCompletionTakesTheEntrysSpelling();
     void everyPointOfABoxTakesAClick_data();
     void everyPointOfABoxTakesAClick();
     void accessibleNames_data();
@@ -716,31 +715,6 @@ void ControlsTest::descriptionBoxLineBreaks() {
     // Tab leaves the box instead of typing a tab.
     QTest::keyClick(d, Qt::Key_Tab);
     QCOMPARE(focused(), s.w->txtAmt);
-}
-
-void ControlsTest::listCompletionTakesTheEntrysSpelling() {
-    Shown s;
-    QComboBox* box = s.w->cboProd;
-    box->addItems({QStringLiteral("A1-Letterhead"), QStringLiteral("B2-Business cards  "),
-                   QStringLiteral("b3-Brochure")});
-    box->setCurrentIndex(-1);
-    box->setFocus();
-    QTest::keyClicks(box, QStringLiteral("b"));
-    QCOMPARE(box->currentText(), QStringLiteral("B2-Business cards  "));
-    QCOMPARE(box->lineEdit()->selectedText(), QStringLiteral("2-Business cards  "));
-    QTest::keyClicks(box, QStringLiteral("3"));
-    QCOMPARE(box->currentText(), QStringLiteral("b3-Brochure"));
-    // Deleting does not complete again (Backspace takes the offered tail); typing something
-    // not listed stays as typed.
-    QTest::keyClick(box, Qt::Key_Backspace);
-    QCOMPARE(box->currentText(), QStringLiteral("b3"));
-    QTest::keyClick(box, Qt::Key_Backspace);
-    QCOMPARE(box->currentText(), QStringLiteral("b"));
-    QTest::keyClicks(box, QStringLiteral("3x"));
-    QCOMPARE(box->currentText(), QStringLiteral("b3x"));
-    // Nothing typed was added to the list.
-    QTest::keyClick(box, Qt::Key_Tab);
-    QCOMPARE(box->count(), 3);
 }
 
 // ---- Events reaching the handlers ----

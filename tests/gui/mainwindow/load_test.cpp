@@ -271,19 +271,6 @@ private slots:
         QVERIFY(inDateBox(w));
     }
 
-    void setListEntriesSortsStably() {
-        QComboBox box;
-        box.setEditable(true);
-        frmLedger::setListEntries(&box, {"b", "B2", "a", "A", "b ", "B", "\u00e9", "E"});
-        QCOMPARE(items(&box), QStringList({"a", "A", "b", "B", "b ", "B2", "E", "\u00e9"}));
-        QCOMPARE(box.currentIndex(), -1);
-        QCOMPARE(box.currentText(), QString());
-        frmLedger::setListEntries(&box, {"y", "X"});
-        QCOMPARE(items(&box), QStringList({"X", "y"}));
-        frmLedger::setListEntries(&box, {});
-        QCOMPARE(box.count(), 0);
-    }
-
     // Start-up to an idle window with 50,000 customers and a full product file, against the
     // same start-up with empty lists.
     void startUpTime() {
