@@ -1,4 +1,5 @@
 #pragma once
+#include "entry/entryfields.h"
 #include "sources/listload.h"
 #include "widgets/completingcombobox.h"
 
@@ -193,6 +194,11 @@ private:
     void showDefaultTax() override;
     void showProducts(const QStringList& entries) override;
     void showCustomers(const QStringList& entries) override;
+
+    // The Match option's rule: the invoice number from the job number (frmledger_entry.cpp).
+    void matchInvoice(entry::MatchTrigger trigger);
+    // With the tax switch on, the tax boxes follow the amount and percent shown.
+    void taxFollows();
 
     void buildLayout(); // frmledger_layout.cpp
     void buildMenu();

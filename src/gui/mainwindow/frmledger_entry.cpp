@@ -10,6 +10,7 @@
 #include "settings/settings.h"
 #include "widgets/dateentrybox.h"
 #include "widgets/descriptionbox.h"
+#include "widgets/fieldevents.h"
 #include "widgets/panelbutton.h"
 
 #include <QCheckBox>
@@ -20,7 +21,6 @@ namespace tw {
 
 namespace {
 
-constexpr int kEnter = 13;
 const char* const kRaisedLimitHook = "twMoneyLimitHook";
 
 // Gives the focus back to a box after a message: the message box may have deactivated the
@@ -89,8 +89,12 @@ void frmLedger::txtJob_LostFocus() {
     const QString job = entry::normaliseJob(txtJob->text());
     if (!job.isEmpty())
         txtJob->setText(job);
-    if (Check1->isChecked() && !txtJob->text().isEmpty())
-        txtInvoice->setText(entry::invoiceFromJob(txtJob->text()));
+    matchInvoice(entry::MatchTrigger::JobGiven);
+}
+
+void frmLedger::matchInvoice(entry::MatchTrigger trigger) {
+    if (const auto invoice = entry::matchedInvoice(Check1->isChecked(), txtJob->text(), trigger))
+        txtInvoice->setText(*invoice);
 }
 
 void frmLedger::Check1_Click() {
@@ -98,8 +102,7 @@ void frmLedger::Check1_Click() {
     // (the settings store tells the operator once).
     settings_.write(settings::kCheck,
                     Check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-    if (Check1->isChecked() && !entry::jobValueIsZero(txtJob->text()))
-        txtInvoice->setText(entry::invoiceFromJob(txtJob->text()));
+    matchInvoice(entry::MatchTrigger::OptionTicked);
 }
 
 // ---- Amounts and tax ----
@@ -107,6 +110,10 @@ void frmLedger::Check1_Click() {
 void frmLedger::txtAmt_LostFocus() {
     setMoneyText(txtAmt, entry::amountRule(txtAmt->text()));
     // The tax shown must follow the amount shown, or Post would store another figure.
+    taxFollows();
+}
+
+void frmLedger::taxFollows() {
     if (Check2->isChecked())
         Check2_Click();
 }
@@ -139,14 +146,12 @@ void frmLedger::Check2_Click() {
 }
 
 void frmLedger::txtDefaultTax_LostFocus() {
-    if (entry::qualifies(txtAmt->text())) {
-        // Switching the tax on raises its click, which computes; when it is already on, the
-        // new percent is applied here.
-        if (Check2->isChecked())
-            Check2_Click();
-        else
-            Check2->setChecked(true);
-    }
+    // A qualifying amount switches the tax on, whose click computes it; a tax already on
+    // takes the new percent.
+    if (entry::qualifies(txtAmt->text()) && !Check2->isChecked())
+        Check2->setChecked(true);
+    else
+        taxFollows();
     // No file is held open between events, so there is nothing to close first.
     defaultTax_.save(txtDefaultTax->text());
 }
@@ -157,7 +162,7 @@ namespace {
 
 // Enter walks on to the next field (its leave rule runs on the way); the key goes on.
 void enterMovesTo(int keyAscii, QWidget* next) {
-    if (keyAscii == kEnter)
+    if (keyAscii == kEnterKey)
         next->setFocus(Qt::OtherFocusReason);
 }
 
@@ -195,7 +200,7 @@ void frmLedger::txtAmt_KeyPress(int& keyAscii) {
 }
 
 void frmLedger::txtDefaultTax_KeyPress(int& keyAscii) {
-    if (keyAscii == kEnter)
+    if (keyAscii == kEnterKey)
         txtDefaultTax_LostFocus();
 }
 

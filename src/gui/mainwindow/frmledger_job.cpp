@@ -7,6 +7,7 @@
 #include "platform/ioerror.h"
 #include "widgets/dateentrybox.h"
 #include "widgets/descriptionbox.h"
+#include "widgets/fieldevents.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,7 +17,7 @@
 namespace tw {
 
 void frmLedger::txtSearch_KeyPress(int& keyAscii) {
-    if (keyAscii != 13)
+    if (keyAscii != kEnterKey)
         return;
     const QString typed = txtSearch->text(); // not trimmed: a blank is part of the key
     if (typed.isEmpty())
@@ -51,14 +52,11 @@ void frmLedger::txtSearch_KeyPress(int& keyAscii) {
     txtDesc->setText(e.description);
     txtQuan->setText(e.quantity);
     setMoneyText(txtAmt, e.amount);
-    // With the tax switch on, the tax shown follows the new amount.
-    if (Check2->isChecked())
-        Check2_Click();
+    taxFollows();
 
     lookupCustomer(false);
 
-    if (Check1->isChecked() && !txtJob->text().isEmpty())
-        txtInvoice->setText(entry::invoiceFromJob(txtJob->text()));
+    matchInvoice(entry::MatchTrigger::JobGiven);
 
     lookupPending_ = false;
     keyAscii = 0; // the Enter key does not reach the search box
@@ -69,7 +67,7 @@ void frmLedger::txtSearch_LostFocus() {
     // after a "not found" is looked up without Enter.
     if (!lookupPending_)
         return;
-    int keyAscii = 13;
+    int keyAscii = kEnterKey;
     txtSearch_KeyPress(keyAscii);
     if (!lookupPending_) {
         // The entry was filled by leaving the box; this holds only for the event that moved

@@ -19,12 +19,6 @@
 
 namespace tw {
 
-namespace {
-
-constexpr int kEnter = 13;
-
-} // namespace
-
 // ---- Customer selection ----
 
 void frmLedger::cboCust_LostFocus() {
@@ -39,7 +33,7 @@ void frmLedger::cboCust_Click() {
 }
 
 void frmLedger::cboCust_KeyPress(int& keyAscii) {
-    if (keyAscii == kEnter) {
+    if (keyAscii == kEnterKey) {
         // Leaving the box runs the lookup on the way to the invoice number.
         txtInvoice->setFocus(Qt::OtherFocusReason);
         keyAscii = 0;
@@ -134,10 +128,7 @@ void frmLedger::lblPost_Click() {
         if (r.created)
             lblNew->show();
     }
-    for (const QString& text : {r.error, r.warning}) {
-        if (!text.isEmpty())
-            host_.message(text);
-    }
+    tellEach(host_, {r.error, r.warning});
 }
 
 } // namespace tw
