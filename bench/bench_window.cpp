@@ -10,6 +10,7 @@
 #include "sources/interfacefile.h"
 #include "sources/listorder.h"
 #include "sources/productfile.h"
+#include "widgets/completingcombobox.h"
 
 #include <QCollator>
 #include <QCollatorSortKey>
@@ -43,7 +44,7 @@ struct Window {
     std::unique_ptr<frmLedger> w;
 
     Window() : ctx(std::make_unique<AppContext>(data().prog, host, dialogs)) {
-        w = std::make_unique<frmLedger>(*ctx);
+        w = std::make_unique<frmLedger>(ctx->paths, ctx->settings, ctx->defaultTax, host, dialogs);
     }
 };
 std::unique_ptr<Window> gWindow;
@@ -57,7 +58,7 @@ Window& window() {
 // What the start-up does for the customer list: the interface file of the estimating folder
 // names the customer file, which is read and handed, sorted, to the list box.
 void CustomerList(benchmark::State& state, const QString& estFolder) {
-    QComboBox* box = window().w->cboCust;
+    CompletingComboBox* box = window().w->cboCust;
     const DosPaths& paths = *data().paths;
     for (auto _ : state) {
         RecordFile interfaceFile;
@@ -69,10 +70,10 @@ void CustomerList(benchmark::State& state, const QString& estFolder) {
         }
         const sources::LoadResult r = sources::loadCustomers(
             interfaceFile, paths, QStringLiteral("F:\\LEDGER"), sources::LoadPath::StartUp);
-        frmLedger::setListEntries(box, r.entries);
+        box->setListEntries(r.entries);
         state.PauseTiming();
         const int listed = box->count();
-        frmLedger::setListEntries(box, {}); // the start-up begins with an empty list
+        box->setListEntries({}); // the start-up begins with an empty list
         state.ResumeTiming();
         if (!r.ok || listed != kCustomers) {
             fail(state, QStringLiteral("%1 customers listed: %2").arg(listed).arg(r.failure));
@@ -216,8 +217,8 @@ QStringList allCustomers(benchmark::State& state) {
 // One keystroke as the window handles it: the text typed so far is completed with the first
 // entry of the list that begins with it.
 void CustomerCompletion(benchmark::State& state) {
-    QComboBox* box = window().w->cboCust;
-    frmLedger::setListEntries(box, allCustomers(state));
+    CompletingComboBox* box = window().w->cboCust;
+    box->setListEntries(allCustomers(state));
     const std::vector<QString> typed =
         keystrokes(qobject_cast<const QStringListModel*>(box->model())->stringList());
     QLineEdit* edit = box->lineEdit();
@@ -234,7 +235,7 @@ void CustomerCompletion(benchmark::State& state) {
             break;
         }
     }
-    frmLedger::setListEntries(box, {});
+    box->setListEntries({});
 }
 BENCHMARK(CustomerCompletion);
 
@@ -264,7 +265,7 @@ void StartUp(benchmark::State& state, const QString& programFolder, int customer
     NoDialogs dialogs;
     AppContext ctx(programFolder, host, dialogs);
     for (auto _ : state) {
-        auto* w = new frmLedger(ctx);
+        auto* w = new frmLedger(ctx.paths, ctx.settings, ctx.defaultTax, host, dialogs);
         w->Form_Load();
         runToIdle();
         state.PauseTiming();

@@ -183,7 +183,7 @@ int residentChild(const QString& programFolder) {
     QuietHost host;
     NoDialogs dialogs;
     AppContext ctx(programFolder, host, dialogs);
-    auto* w = new frmLedger(ctx);
+    auto* w = new frmLedger(ctx.paths, ctx.settings, ctx.defaultTax, host, dialogs);
     w->Form_Load();
     runToIdle();
     if (!host.messages.isEmpty() || host.ended) {

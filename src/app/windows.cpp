@@ -67,7 +67,7 @@ frmSplash* Windows::showSplash() {
         bringToFront(splash_);
         return splash_;
     }
-    splash_ = new frmSplash(ctx_);
+    splash_ = new frmSplash(ctx_.settings, ctx_.defaultTax);
     splash_->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(splash_, &frmSplash::mainWindowWanted, splash_, [this] { openLedger(); });
     QObject::connect(splash_, &frmSplash::ledgerChooserWanted, splash_,
@@ -78,7 +78,7 @@ frmSplash* Windows::showSplash() {
 }
 
 frmLedger* Windows::openLedger() {
-    auto* w = new frmLedger(ctx_);
+    auto* w = new frmLedger(ctx_.paths, ctx_.settings, ctx_.defaultTax, *ctx_.host, *ctx_.dialogs);
     w->setAttribute(Qt::WA_DeleteOnClose);
     answerRequestsOf(w);
     ledger_ = w;
@@ -103,15 +103,15 @@ void Windows::answerRequestsOf(frmLedger* w) {
 }
 
 frmPath* Windows::openPathEst() {
-    return openOnce(pathEst_, ctx_, frmPath::Kind::Est);
+    return openOnce(pathEst_, ctx_.paths, ctx_.settings, *ctx_.host, frmPath::Kind::Est);
 }
 
 frmPath* Windows::openPathLedger() {
-    return openOnce(pathLedger_, ctx_, frmPath::Kind::Ledger);
+    return openOnce(pathLedger_, ctx_.paths, ctx_.settings, *ctx_.host, frmPath::Kind::Ledger);
 }
 
 frmHelp* Windows::openHelp() {
-    return openOnce(help_, ctx_);
+    return openOnce(help_, *ctx_.dialogs);
 }
 
 frmLedgerView* Windows::openLedgerView(const QString& ledgerFolder, const QString& numberText,

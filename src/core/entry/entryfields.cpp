@@ -73,4 +73,11 @@ bool jobValueIsZero(const QString& job) {
     return regional::leadingDecimal(job).mantissa == 0;
 }
 
+std::optional<QString> matchedInvoice(bool match, const QString& job, MatchTrigger trigger) {
+    const bool counts = trigger == MatchTrigger::JobGiven ? !job.isEmpty() : !jobValueIsZero(job);
+    if (!match || !counts)
+        return std::nullopt;
+    return invoiceFromJob(job);
+}
+
 } // namespace tw::entry

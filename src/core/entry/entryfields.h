@@ -15,6 +15,8 @@ inline const QString kDateDelimiterMessage =
 
 // Width of a job number in the work-in-progress files and in the job box.
 inline constexpr int kJobWidth = 8;
+// The description box takes at most this many characters, the ledger record's field.
+inline constexpr int kDescriptionLength = 76;
 
 // Outcome of leaving a date box.
 struct DateRuleResult {
@@ -46,6 +48,17 @@ QString plainNumber(const regional::Decimal& value);
 // The invoice number a job number gives: the job's leading number written plainly
 // (00012345 gives 12345; 00ABC123 gives 0).
 QString invoiceFromJob(const QString& job);
+
+// When the Match option sets the invoice number from the job number.
+enum class MatchTrigger {
+    JobGiven,     // the job box was left or filled by a lookup: any job that is not empty
+    OptionTicked, // the option was switched on: a job whose value is not zero
+};
+
+// The invoice number the Match option gives the job box's text (invoiceFromJob), or nullopt
+// when the invoice box keeps its text: the option is off, or the job does not count for the
+// trigger.
+std::optional<QString> matchedInvoice(bool match, const QString& job, MatchTrigger trigger);
 
 // Whether the job's leading number is zero (an empty or all-zero job sets no invoice when the
 // Match option is switched on).

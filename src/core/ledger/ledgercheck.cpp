@@ -28,13 +28,9 @@ constexpr int kDueDateAt = 14;
 constexpr int kAmountAt = 116;
 constexpr int kLineEndAt = 126;
 
-bool isDosPath(const QString& path) {
-    return path.size() >= 2 && path[1] == QLatin1Char(':') && path[0].isLetter();
-}
-
 // A file of the folder as the operator named the folder.
 QString displayName(const QString& displayFolder, const QString& fileName) {
-    const QChar sep = isDosPath(displayFolder) || displayFolder.contains(QLatin1Char('\\'))
+    const QChar sep = !driveOf(displayFolder).isNull() || displayFolder.contains(QLatin1Char('\\'))
                           ? QLatin1Char('\\')
                           : QLatin1Char('/');
     QString folder = displayFolder;
@@ -265,7 +261,7 @@ int runLedgerCheck(const QString& folderArgument, const DosPaths& paths, QTextSt
             return 1;
         }
     }
-    const QString native = isDosPath(display) ? paths.toNative(display) : display;
+    const QString native = !driveOf(display).isNull() ? paths.toNative(display) : display;
     if (native.isEmpty()) {
         out << display << ": the drive " << display.left(2) << " is not mapped.\n";
         return 1;

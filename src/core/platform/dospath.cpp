@@ -18,10 +18,6 @@ namespace tw {
 
 namespace {
 
-bool isDriveLetter(QChar c) {
-    return c.isLetter() && c.unicode() < 0x80;
-}
-
 // The directory entry of `dir` whose name equals `name` without regard to case, or an
 // empty string. Several candidates (a case-sensitive folder holding both WIP.DAT and
 // wip.dat) resolve to the first in name order, so the choice does not change from run to run.
@@ -60,6 +56,29 @@ bool sameFile(const struct stat& a, const struct stat& b) {
 }
 
 } // namespace
+
+bool isDriveLetter(QChar c) {
+    return c.unicode() < 0x80 && c.isLetter();
+}
+
+QChar driveOf(QStringView dosPath) {
+    if (dosPath.size() < 2 || dosPath[1] != QLatin1Char(':') || !isDriveLetter(dosPath[0]))
+        return {};
+    return dosPath[0].toUpper();
+}
+
+bool isControlCharacter(char32_t c) {
+    return c < 0x20 || c == 0x7F;
+}
+
+bool hasControlCharacter(QStringView text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return isControlCharacter(c.unicode()); });
+}
+
+QString joinDos(const QString& folder, const QString& name) {
+    return folder.endsWith(QLatin1Char('\\')) ? folder + name : folder + QLatin1Char('\\') + name;
+}
 
 // Every file operation maps its drive, and resolving a link to its canonical folder takes a
 // system call for every part of both paths. A root found before is used again while the
@@ -117,13 +136,12 @@ QList<QChar> DosPaths::drives() const {
 std::optional<DosPaths::Parsed> DosPaths::parse(const QString& dosPath) {
     // A control character (a NUL above all, which ends the name the system sees) is in no DOS
     // path: such a text names no file.
-    if (std::any_of(dosPath.begin(), dosPath.end(),
-                    [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; }))
+    if (hasControlCharacter(dosPath))
         return std::nullopt;
     Parsed out{QLatin1Char('Z'), {}};
     QStringView rest = dosPath;
-    if (dosPath.size() >= 2 && dosPath[1] == QLatin1Char(':') && isDriveLetter(dosPath[0])) {
-        out.drive = dosPath[0].toUpper();
+    if (const QChar drive = driveOf(dosPath); !drive.isNull()) {
+        out.drive = drive;
         rest = rest.mid(2);
     }
     for (QStringView part : rest.split(QLatin1Char('\\'))) {

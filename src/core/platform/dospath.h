@@ -2,11 +2,25 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <memory>
 #include <optional>
 
 namespace tw {
+
+// A drive letter of a DOS path: A to Z in either case, never another alphabet's letter.
+bool isDriveLetter(QChar c);
+// The drive a DOS path begins with ("f:\EST" gives 'F'): a drive letter and a colon; a null
+// QChar for a text that does not begin so.
+QChar driveOf(QStringView dosPath);
+// Below blank, or DEL: in no DOS path and no settings value (a NUL would end the name that
+// the system sees).
+bool isControlCharacter(char32_t c);
+bool hasControlCharacter(QStringView text);
+// A folder and a name below it, with one backslash between them whether or not the folder
+// ends in one (F:\ and EST give F:\EST).
+QString joinDos(const QString& folder, const QString& name);
 
 // Folders are stored as DOS text such as F:\LEDGER and file names are appended to them with
 // their own leading backslash. On POSIX a drive letter maps to a directory through the

@@ -2,6 +2,8 @@
 #include <QDate>
 #include <QString>
 
+#include <initializer_list>
+
 namespace tw {
 
 // What the program asks of its surroundings beyond files: message boxes, questions, beeps, ending
@@ -22,5 +24,14 @@ public:
         return false;
     }
 };
+
+// Each text that is not empty in a message box of its own, in order (an outcome's error, then
+// its warning).
+inline void tellEach(Host& host, std::initializer_list<QString> texts) {
+    for (const QString& text : texts) {
+        if (!text.isEmpty())
+            host.message(text);
+    }
+}
 
 } // namespace tw

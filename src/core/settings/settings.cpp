@@ -1,6 +1,7 @@
 #include "settings/settings.h"
 
 #include "platform/blanks.h"
+#include "platform/dospath.h"
 #include "platform/host.h"
 #include "platform/ioerror.h"
 #include "platform/recordfile.h"
@@ -54,11 +55,7 @@ QString firstField(QByteArrayView content) {
 }
 
 bool isDosFolder(QStringView value) {
-    if (value.size() < 2 || value[1] != QLatin1Char(':') || !value[0].isLetter() ||
-        value[0].unicode() >= 0x80)
-        return false;
-    return std::none_of(value.begin(), value.end(),
-                        [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+    return !driveOf(value).isNull() && !hasControlCharacter(value);
 }
 
 QString quotedIfNeeded(const QString& value) {
@@ -75,7 +72,7 @@ FolderChoice checkChosenFolder(QStringView text) {
     for (const char32_t u : c.path.toUcs4()) {
         const QString ch = QString::fromUcs4(&u, 1);
         QString shown;
-        if (u < 0x20 || u == 0x7F)
+        if (isControlCharacter(u))
             shown = QStringLiteral("U+%1").arg(quint32(u), 4, 16, QLatin1Char('0')).toUpper();
         else if (ansi::decode(ansi::encode(ch)) != ch || u == U'"')
             shown = QLatin1Char('"') + ch + QLatin1Char('"');

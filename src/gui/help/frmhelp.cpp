@@ -1,6 +1,5 @@
 #include "help/frmhelp.h"
 
-#include "app/appcontext.h"
 #include "widgets/dialogs.h"
 #include "widgets/geometry.h"
 #include "widgets/textfit.h"
@@ -60,10 +59,10 @@ QString frmHelp::instructText() {
            QStringLiteral("Windows Desktop.");
 }
 
-frmHelp::frmHelp(AppContext& ctx, QWidget* parent)
+frmHelp::frmHelp(Dialogs& dialogs, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      ctx_(ctx) {
+      dialogs_(dialogs) {
     setObjectName(QStringLiteral("frmHelp"));
     setWindowTitle(QStringLiteral("How To Build Customer Database"));
     setFixedSize(twipsToPixelsX(kClientWidthTwips), twipsToPixelsY(kClientHeightTwips));
@@ -121,7 +120,7 @@ void frmHelp::Form_Load() {
 void frmHelp::cmdPrint_Click() {
     QPrinter printer(QPrinter::HighResolution);
     // A cancelled dialog stops here: nothing printed, nothing said.
-    if (!ctx_.dialogs->choosePrinter(printer, this))
+    if (!dialogs_.choosePrinter(printer, this))
         return;
 
     // The client area as shown on the screen, at its screen size on the page (smaller only

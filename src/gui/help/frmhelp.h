@@ -5,14 +5,14 @@ class QLabel;
 class QPushButton;
 
 namespace tw {
-struct AppContext;
+class Dialogs;
 
 // The instructions window: how to prepare the customer data, and a button that prints the
 // window as it is shown.
 class frmHelp : public QWidget {
     Q_OBJECT
 public:
-    explicit frmHelp(AppContext& ctx, QWidget* parent = nullptr);
+    explicit frmHelp(Dialogs& dialogs, QWidget* parent = nullptr);
 
     // Fills the two instruction labels and shows the window centred.
     void Form_Load();
@@ -31,7 +31,7 @@ public:
     QPushButton* cmdPrint = nullptr;
 
 private:
-    AppContext& ctx_;
+    Dialogs& dialogs_;
 };
 
 } // namespace tw

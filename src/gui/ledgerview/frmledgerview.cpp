@@ -190,10 +190,7 @@ void frmLedgerView::cmdReverse_Click() {
             txtFilter->clear();
         selectRow(model_->rowOf(record));
     }
-    for (const QString& text : {out.error, out.warning}) {
-        if (!text.isEmpty())
-            host_.message(text);
-    }
+    tellEach(host_, {out.error, out.warning});
 }
 
 } // namespace tw

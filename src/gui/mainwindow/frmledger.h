@@ -1,11 +1,14 @@
 #pragma once
+#include "entry/entryfields.h"
+#include "sources/listload.h"
+#include "widgets/completingcombobox.h"
+
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
 
 class QAction;
 class QCheckBox;
-class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -13,25 +16,34 @@ class QRadioButton;
 class QFrame;
 
 namespace tw {
-struct AppContext;
 class DateEntryBox;
+class Dialogs;
+class DosPaths;
+class Host;
 class DescriptionBox;
 class FieldEvents;
 class PanelButton;
+namespace settings {
+class DefaultTax;
+class SettingsStore;
+} // namespace settings
 
 // The one working window: the operator picks a customer, types an invoice and posts it.
 // Handlers are thin: they read controls, call the core, write controls.
 //
 // The window is split over several files by concern:
-//   frmledger.cpp        layout, menu, mode options, focus/key dispatch, closing
+//   frmledger.cpp        constructor, menu, mode options, handlers wired to events, closing
+//   frmledger_layout.cpp the controls: one table of name, kind, caption, place and limit
 //   frmledger_load.cpp   start-up (Form_Load) and Refresh, filling the two lists
 //   frmledger_entry.cpp  entry fields, amounts and tax, the two option check boxes
 //   frmledger_post.cpp   customer lookup, Clear, Post
 //   frmledger_job.cpp    job lookup in the work-in-progress files
-class frmLedger : public QMainWindow {
+class frmLedger : public QMainWindow, private sources::ListLoadView {
     Q_OBJECT
 public:
-    explicit frmLedger(AppContext& ctx, QWidget* parent = nullptr);
+    frmLedger(const DosPaths& paths, settings::SettingsStore& settings,
+              settings::DefaultTax& defaultTax, Host& host, Dialogs& dialogs,
+              QWidget* parent = nullptr);
     ~frmLedger() override;
 
     // Start-up: shows the window, then restores the options, reads the folders and fills the
@@ -39,7 +51,7 @@ public:
     void Form_Load();
 
     // The folders this window works with, read when it loads (the estimating folder again at
-    // Refresh). The default tax is the shared one (AppContext::gTax) and the box.
+    // Refresh).
     QString gA;
     QString gLedger;
 
@@ -55,13 +67,13 @@ public:
     QLabel* Label5 = nullptr;
     DateEntryBox* AeDate = nullptr;
     QLabel* Label2 = nullptr;
-    QComboBox* cboCust = nullptr;
+    CompletingComboBox* cboCust = nullptr;
     QLabel* Label4 = nullptr;
     DateEntryBox* AeDue = nullptr;
     QLabel* Label7 = nullptr;
     QLineEdit* txtInvoice = nullptr;
     QLabel* Label10 = nullptr;
-    QComboBox* cboProd = nullptr;
+    CompletingComboBox* cboProd = nullptr;
     QLabel* Label8 = nullptr;
     QLineEdit* txtJob = nullptr;
     QLabel* Label11 = nullptr;
@@ -120,9 +132,6 @@ public:
 
     // frmledger_load.cpp
     void lblRefresh_Click();
-    // Replaces a list's entries: sorted once without regard to case (stable), handed to the
-    // box as a whole model; the edit line is left empty with no entry chosen.
-    static void setListEntries(QComboBox* box, QStringList entries);
 
     // frmledger_entry.cpp
     void AeDate_LostFocus();
@@ -176,11 +185,31 @@ protected:
     void closeEvent(QCloseEvent* event) override; // Form_QueryUnload
 
 private:
-    void buildLayout();
+    // What the start-up and Refresh show, step by step (frmledger_load.cpp).
+    void showMatchOption(bool ticked) override;
+    void showVersion(const QString& text) override;
+    void showMode(sources::ListMode mode) override;
+    void showLedgerFolder(const QString& folder) override;
+    void showEstFolder(const QString& folder) override;
+    void showDefaultTax() override;
+    void showProducts(const QStringList& entries) override;
+    void showCustomers(const QStringList& entries) override;
+
+    // The Match option's rule: the invoice number from the job number (frmledger_entry.cpp).
+    void matchInvoice(entry::MatchTrigger trigger);
+    // With the tax switch on, the tax boxes follow the amount and percent shown.
+    void taxFollows();
+
+    void buildLayout(); // frmledger_layout.cpp
     void buildMenu();
+    void connectHandlers();
     void setMenusForMode(bool database);
 
-    AppContext& ctx_;
+    const DosPaths& paths_;
+    settings::SettingsStore& settings_;
+    settings::DefaultTax& defaultTax_; // the run's, shared with the splash window
+    Host& host_;
+    Dialogs& dialogs_;
     // Hands the fields' leaving and keys to the handlers above.
     FieldEvents* events_ = nullptr;
     // Set while the event that made a leave handler fill the entry is being handled.

@@ -1,15 +1,16 @@
 // Entry fields, amounts and tax, and the two option check boxes. The rules live in the core
 // (entry/); the handlers read the boxes, apply a rule and write the result back.
-#include "app/appcontext.h"
 #include "entry/amounts.h"
 #include "entry/entryfields.h"
 #include "mainwindow/frmledger.h"
 #include "platform/blanks.h"
 #include "platform/host.h"
 #include "platform/regional.h"
+#include "settings/defaulttax.h"
 #include "settings/settings.h"
 #include "widgets/dateentrybox.h"
 #include "widgets/descriptionbox.h"
+#include "widgets/fieldevents.h"
 #include "widgets/panelbutton.h"
 
 #include <QCheckBox>
@@ -20,8 +21,6 @@ namespace tw {
 
 namespace {
 
-constexpr int kEnter = 13;
-constexpr int kDescriptionLength = 76;
 const char* const kRaisedLimitHook = "twMoneyLimitHook";
 
 // Gives the focus back to a box after a message: the message box may have deactivated the
@@ -53,10 +52,10 @@ void frmLedger::setMoneyText(QLineEdit* box, const QString& text) {
 // ---- Dates ----
 
 void frmLedger::AeDate_LostFocus() {
-    const auto r = entry::dateRule(AeDate->text(), ctx_.host->today());
+    const auto r = entry::dateRule(AeDate->text(), host_.today());
     if (r.missingDelimiter) {
-        ctx_.host->beep();
-        ctx_.host->message(entry::kDateDelimiterMessage);
+        host_.beep();
+        host_.message(entry::kDateDelimiterMessage);
         AeDate->clear();
         focusBack(this, AeDate);
         return;
@@ -67,10 +66,10 @@ void frmLedger::AeDate_LostFocus() {
 }
 
 void frmLedger::AeDue_LostFocus() {
-    const auto r = entry::dateRule(AeDue->text(), ctx_.host->today());
+    const auto r = entry::dateRule(AeDue->text(), host_.today());
     if (r.missingDelimiter) {
-        ctx_.host->beep();
-        ctx_.host->message(entry::kDateDelimiterMessage);
+        host_.beep();
+        host_.message(entry::kDateDelimiterMessage);
         // The wrong text stays for correction.
         focusBack(this, AeDue);
         return;
@@ -90,17 +89,20 @@ void frmLedger::txtJob_LostFocus() {
     const QString job = entry::normaliseJob(txtJob->text());
     if (!job.isEmpty())
         txtJob->setText(job);
-    if (Check1->isChecked() && !txtJob->text().isEmpty())
-        txtInvoice->setText(entry::invoiceFromJob(txtJob->text()));
+    matchInvoice(entry::MatchTrigger::JobGiven);
+}
+
+void frmLedger::matchInvoice(entry::MatchTrigger trigger) {
+    if (const auto invoice = entry::matchedInvoice(Check1->isChecked(), txtJob->text(), trigger))
+        txtInvoice->setText(*invoice);
 }
 
 void frmLedger::Check1_Click() {
     // Remembered for the next run; a file that cannot be written does not stop the rest
     // (the settings store tells the operator once).
-    ctx_.settings.write(settings::kCheck,
-                        Check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
-    if (Check1->isChecked() && !entry::jobValueIsZero(txtJob->text()))
-        txtInvoice->setText(entry::invoiceFromJob(txtJob->text()));
+    settings_.write(settings::kCheck,
+                    Check1->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    matchInvoice(entry::MatchTrigger::OptionTicked);
 }
 
 // ---- Amounts and tax ----
@@ -108,6 +110,10 @@ void frmLedger::Check1_Click() {
 void frmLedger::txtAmt_LostFocus() {
     setMoneyText(txtAmt, entry::amountRule(txtAmt->text()));
     // The tax shown must follow the amount shown, or Post would store another figure.
+    taxFollows();
+}
+
+void frmLedger::taxFollows() {
     if (Check2->isChecked())
         Check2_Click();
 }
@@ -124,12 +130,12 @@ void frmLedger::Check2_Click() {
     case Outcome::NotQualifying:
         return;
     case Outcome::NotANumber:
-        ctx_.host->message(
+        host_.message(
             QStringLiteral("The Pre-Tax Amount \"%1\" is not a number, so no tax was computed.")
                 .arg(trimBlanks(txtAmt->text())));
         return;
     case Outcome::TooLarge:
-        ctx_.host->message(QStringLiteral(
+        host_.message(QStringLiteral(
             "The Pre-Tax Amount or the Default Tax % is too large to compute the tax."));
         return;
     case Outcome::Computed:
@@ -140,16 +146,14 @@ void frmLedger::Check2_Click() {
 }
 
 void frmLedger::txtDefaultTax_LostFocus() {
-    if (entry::qualifies(txtAmt->text())) {
-        // Switching the tax on raises its click, which computes; when it is already on, the
-        // new percent is applied here.
-        if (Check2->isChecked())
-            Check2_Click();
-        else
-            Check2->setChecked(true);
-    }
+    // A qualifying amount switches the tax on, whose click computes it; a tax already on
+    // takes the new percent.
+    if (entry::qualifies(txtAmt->text()) && !Check2->isChecked())
+        Check2->setChecked(true);
+    else
+        taxFollows();
     // No file is held open between events, so there is nothing to close first.
-    ctx_.settings.write(settings::kDefTax, txtDefaultTax->text());
+    defaultTax_.save(txtDefaultTax->text());
 }
 
 // ---- The Enter chain ----
@@ -158,7 +162,7 @@ namespace {
 
 // Enter walks on to the next field (its leave rule runs on the way); the key goes on.
 void enterMovesTo(int keyAscii, QWidget* next) {
-    if (keyAscii == kEnter)
+    if (keyAscii == kEnterKey)
         next->setFocus(Qt::OtherFocusReason);
 }
 
@@ -187,8 +191,8 @@ void frmLedger::cboProd_KeyPress(int& keyAscii) {
 void frmLedger::txtDesc_KeyPress(int& keyAscii) {
     enterMovesTo(keyAscii, txtAmt);
     // A full box: every key is told, and still goes on to the box (Backspace still deletes).
-    if (txtDesc->text().size() == kDescriptionLength)
-        ctx_.host->beep();
+    if (txtDesc->text().size() == entry::kDescriptionLength)
+        host_.beep();
 }
 
 void frmLedger::txtAmt_KeyPress(int& keyAscii) {
@@ -196,7 +200,7 @@ void frmLedger::txtAmt_KeyPress(int& keyAscii) {
 }
 
 void frmLedger::txtDefaultTax_KeyPress(int& keyAscii) {
-    if (keyAscii == kEnter)
+    if (keyAscii == kEnterKey)
         txtDefaultTax_LostFocus();
 }
 

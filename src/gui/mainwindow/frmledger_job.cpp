@@ -1,6 +1,5 @@
 // Job lookup: a job number typed into the search box fills the entry from the estimating
 // system's work-in-progress files and selects the customer's ledger.
-#include "app/appcontext.h"
 #include "entry/entryfields.h"
 #include "entry/wipfiles.h"
 #include "mainwindow/frmledger.h"
@@ -8,6 +7,7 @@
 #include "platform/ioerror.h"
 #include "widgets/dateentrybox.h"
 #include "widgets/descriptionbox.h"
+#include "widgets/fieldevents.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,24 +17,24 @@
 namespace tw {
 
 void frmLedger::txtSearch_KeyPress(int& keyAscii) {
-    if (keyAscii != 13)
+    if (keyAscii != kEnterKey)
         return;
     const QString typed = txtSearch->text(); // not trimmed: a blank is part of the key
     if (typed.isEmpty())
         return;
     lookupPending_ = true;
-    const QDate today = ctx_.host->today();
+    const QDate today = host_.today();
 
     std::optional<entry::FoundJob> found;
     try {
         // Both files are opened, read and closed within the lookup; nothing stays open.
-        found = entry::lookupJob(ctx_.paths, gA, typed);
+        found = entry::lookupJob(paths_, gA, typed);
     } catch (const IoError& e) {
-        ctx_.host->message(e.text() + QStringLiteral("\n\nThe job was not looked up."));
+        host_.message(e.text() + QStringLiteral("\n\nThe job was not looked up."));
         return;
     }
     if (!found) {
-        ctx_.host->message(entry::kJobNotFoundMessage);
+        host_.message(entry::kJobNotFoundMessage);
         txtSearch->clear();
         cboCust->setEditText(QString());
         return;
@@ -52,14 +52,11 @@ void frmLedger::txtSearch_KeyPress(int& keyAscii) {
     txtDesc->setText(e.description);
     txtQuan->setText(e.quantity);
     setMoneyText(txtAmt, e.amount);
-    // With the tax switch on, the tax shown follows the new amount.
-    if (Check2->isChecked())
-        Check2_Click();
+    taxFollows();
 
     lookupCustomer(false);
 
-    if (Check1->isChecked() && !txtJob->text().isEmpty())
-        txtInvoice->setText(entry::invoiceFromJob(txtJob->text()));
+    matchInvoice(entry::MatchTrigger::JobGiven);
 
     lookupPending_ = false;
     keyAscii = 0; // the Enter key does not reach the search box
@@ -70,7 +67,7 @@ void frmLedger::txtSearch_LostFocus() {
     // after a "not found" is looked up without Enter.
     if (!lookupPending_)
         return;
-    int keyAscii = 13;
+    int keyAscii = kEnterKey;
     txtSearch_KeyPress(keyAscii);
     if (!lookupPending_) {
         // The entry was filled by leaving the box; this holds only for the event that moved

@@ -1,12 +1,12 @@
 // The customer lookup, Clear and Post. The formats and the file work live in the core
 // (ledger/); the handlers read the boxes, call the core and write back.
-#include "app/appcontext.h"
 #include "ledger/ledgerrecords.h"
 #include "ledger/ledgerstore.h"
 #include "ledger/posting.h"
 #include "mainwindow/frmledger.h"
 #include "platform/host.h"
 #include "platform/ioerror.h"
+#include "settings/defaulttax.h"
 #include "settings/settings.h"
 #include "widgets/dateentrybox.h"
 #include "widgets/descriptionbox.h"
@@ -18,12 +18,6 @@
 #include <QLineEdit>
 
 namespace tw {
-
-namespace {
-
-constexpr int kEnter = 13;
-
-} // namespace
 
 // ---- Customer selection ----
 
@@ -39,7 +33,7 @@ void frmLedger::cboCust_Click() {
 }
 
 void frmLedger::cboCust_KeyPress(int& keyAscii) {
-    if (keyAscii == kEnter) {
+    if (keyAscii == kEnterKey) {
         // Leaving the box runs the lookup on the way to the invoice number.
         txtInvoice->setFocus(Qt::OtherFocusReason);
         keyAscii = 0;
@@ -50,14 +44,14 @@ void frmLedger::lookupCustomer(bool fromLeaving) {
     txtLedger->clear();
     lblNew->hide();
     try {
-        ledger::LedgerStore store(ctx_.paths, gLedger);
+        ledger::LedgerStore store(paths_, gLedger);
         if (const auto n = store.findCustomer(cboCust->currentText(), fromLeaving))
             txtLedger->setText(ledger::ledgerNumberText(*n));
         else
             lblNew->show();
     } catch (const IoError& e) {
         // Neither state can be shown: the operator must know the ledger was not looked up.
-        ctx_.host->message(
+        host_.message(
             QStringLiteral("The customer's ledger could not be looked up. %1").arg(e.text()));
     }
 }
@@ -88,10 +82,7 @@ void frmLedger::lblClear_Click() {
 
     // Files are opened and closed within each operation, so none is open here.
 
-    // A "\DefTax.Dat" that went missing while the program ran leaves the rate in use as it is.
-    const QString tax = ctx_.settings.read(settings::kDefTax).value_or(ctx_.gTax);
-    txtDefaultTax->setText(tax);
-    ctx_.gTax = tax;
+    txtDefaultTax->setText(defaultTax_.refresh());
 
     lblNew->hide();
 
@@ -126,8 +117,8 @@ ledger::EntryTexts entryOf(const frmLedger& w, const QDate& today) {
 } // namespace
 
 void frmLedger::lblPost_Click() {
-    ledger::LedgerStore store(ctx_.paths, gLedger);
-    const auto r = ledger::postEntry(entryOf(*this, ctx_.host->today()), store, *ctx_.host);
+    ledger::LedgerStore store(paths_, gLedger);
+    const auto r = ledger::postEntry(entryOf(*this, host_.today()), store, host_);
     if (r.posted) {
         lblClear_Click();
         emit ledgerPosted(gLedger, ledger::ledgerNumberText(r.ledger));
@@ -137,10 +128,7 @@ void frmLedger::lblPost_Click() {
         if (r.created)
             lblNew->show();
     }
-    for (const QString& text : {r.error, r.warning}) {
-        if (!text.isEmpty())
-            ctx_.host->message(text);
-    }
+    tellEach(host_, {r.error, r.warning});
 }
 
 } // namespace tw

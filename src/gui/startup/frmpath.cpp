@@ -1,7 +1,8 @@
 #include "startup/frmpath.h"
 
-#include "app/appcontext.h"
+#include "platform/dospath.h"
 #include "platform/host.h"
+#include "settings/settings.h"
 #include "widgets/geometry.h"
 #include "widgets/textfit.h"
 
@@ -85,19 +86,13 @@ QFrame* makeLine(QWidget* parent, const char* name, QFrame::Shape shape) {
     return line;
 }
 
-QChar driveOf(const QString& dosPath) {
-    if (dosPath.size() >= 2 && dosPath[1] == QLatin1Char(':') && dosPath[0].isLetter() &&
-        dosPath[0].unicode() < 0x80)
-        return dosPath[0].toUpper();
-    return {};
-}
-
 } // namespace
 
-frmPath::frmPath(AppContext& ctx, Kind kind, QWidget* parent)
+frmPath::frmPath(const DosPaths& paths, settings::SettingsStore& settings, Host& host, Kind kind,
+                 QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      ctx_(ctx), kind_(kind) {
+      paths_(paths), settings_(settings), host_(host), kind_(kind) {
     const ChooserTexts& t = textsOf(kind_);
     setObjectName(QString::fromLatin1(t.objectName));
     setWindowTitle(QString::fromLatin1(t.title));
@@ -192,14 +187,14 @@ void frmPath::buildLayout() {
 
 void frmPath::fillDrives() {
     drvBox->clear();
-    const QList<QChar> drives = ctx_.paths.drives();
+    const QList<QChar> drives = paths_.drives();
     for (const QChar letter : drives) {
-        const QString root = ctx_.paths.driveRoot(letter);
+        const QString root = paths_.driveRoot(letter);
         drvBox->addItem(QString(letter) + QStringLiteral(":  [") + root + QLatin1Char(']'),
                         QVariant(QString(letter)));
     }
     // The drive of the working folder is the current drive; else the first one listed.
-    QChar current = driveOf(ctx_.paths.toDos(QDir::currentPath()));
+    QChar current = driveOf(paths_.toDos(QDir::currentPath()));
     int index = drvBox->findData(QVariant(QString(current)));
     if (index < 0)
         index = 0;
@@ -219,7 +214,7 @@ QString frmPath::drive() const {
 }
 
 bool frmPath::driveReadable(QChar letter) const {
-    const QString root = ctx_.paths.driveRoot(letter);
+    const QString root = paths_.driveRoot(letter);
     if (root.isEmpty())
         return false;
     const QFileInfo fi(root);
@@ -228,10 +223,10 @@ bool frmPath::driveReadable(QChar letter) const {
 
 QString frmPath::currentFolderOf(QChar letter) const {
     const QString root = QString(letter) + QStringLiteral(":\\");
-    const QString cwd = ctx_.paths.toDos(QDir::currentPath());
+    const QString cwd = paths_.toDos(QDir::currentPath());
     if (driveOf(cwd) == letter) {
         // The working folder counts only when it lies under this drive's own mapping.
-        const QString native = ctx_.paths.toNative(cwd);
+        const QString native = paths_.toNative(cwd);
         if (!native.isEmpty() && QFileInfo(native).isDir())
             return cwd;
     }
@@ -274,7 +269,7 @@ void frmPath::driveChosen(int index) {
     if (!setDrive(QString(letter) + QLatin1Char(':'))) {
         // The drive stays as it was, and the operator learns why.
         drvBox->setCurrentIndex(previousIndex);
-        ctx_.host->message(
+        host_.message(
             QStringLiteral("Drive %1: cannot be read. Please choose another drive.").arg(letter));
     }
 }
@@ -283,8 +278,8 @@ bool frmPath::setDirPath(const QString& dosPath) {
     const QChar letter = driveOf(dosPath);
     if (letter.isNull())
         return false;
-    const QString root = ctx_.paths.driveRoot(letter);
-    const QString native = ctx_.paths.toNative(dosPath);
+    const QString root = paths_.driveRoot(letter);
+    const QString native = paths_.toNative(dosPath);
     if (root.isEmpty() || native.isEmpty() || !QFileInfo(native).isDir())
         return false;
 
@@ -311,17 +306,15 @@ bool frmPath::setDirPath(const QString& dosPath) {
     item->setIcon(0, openIcon);
     QString path = rootText;
     for (const QString& part : std::as_const(parts)) {
-        path = path.endsWith(QLatin1Char('\\')) ? path + part : path + QLatin1Char('\\') + part;
+        path = joinDos(path, part);
         item = new QTreeWidgetItem(item, {part});
         item->setData(0, kDosPathRole, path);
         item->setIcon(0, openIcon);
     }
     QTreeWidgetItem* open = item;
     for (const QString& sub : std::as_const(subfolders)) {
-        const QString subPath =
-            path.endsWith(QLatin1Char('\\')) ? path + sub : path + QLatin1Char('\\') + sub;
         auto* child = new QTreeWidgetItem(open, {sub});
-        child->setData(0, kDosPathRole, subPath);
+        child->setData(0, kDosPathRole, joinDos(path, sub));
         child->setIcon(0, closedIcon);
     }
     dirBox->expandAll();
@@ -341,7 +334,7 @@ void frmPath::openItem(QTreeWidgetItem* item) {
     if (path.isEmpty() || path == dirPath_)
         return;
     if (!setDirPath(path)) {
-        ctx_.host->message(QStringLiteral("The folder %1 cannot be opened.").arg(path));
+        host_.message(QStringLiteral("The folder %1 cannot be opened.").arg(path));
         setDirPath(dirPath_); // shows the tree as it now is
     }
 }
@@ -365,7 +358,7 @@ void frmPath::Form_Load() {
     show();
     centreOnScreen(this);
 
-    const std::optional<QString> value = ctx_.settings.read(settingsFile());
+    const std::optional<QString> value = settings_.read(settingsFile());
     if (!value) {
         kept().clear();
         return;
@@ -389,11 +382,11 @@ void frmPath::cmdPath_Click() {
     if (!choice.path.isEmpty() && choice.path.contains(QLatin1Char(':'))) {
         if (!choice.refusal.isEmpty()) {
             // The chooser stays open for another folder.
-            ctx_.host->message(choice.refusal);
+            host_.message(choice.refusal);
             return;
         }
         kept() = choice.path;
-        ctx_.settings.write(settingsFile(), settings::quotedIfNeeded(choice.path));
+        settings_.write(settingsFile(), settings::quotedIfNeeded(choice.path));
     }
     close();
 }

@@ -12,7 +12,11 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace tw {
-struct AppContext;
+class DosPaths;
+class Host;
+namespace settings {
+class SettingsStore;
+}
 
 // The folder chooser: a drive list, a folder tree and a path box; "Continue" stores a
 // drive-qualified path in a settings file. One class serves both twins, the estimating folder
@@ -23,7 +27,8 @@ class frmPath : public QWidget {
 public:
     enum class Kind { Est, Ledger };
 
-    frmPath(AppContext& ctx, Kind kind, QWidget* parent = nullptr);
+    frmPath(const DosPaths& paths, settings::SettingsStore& settings, Host& host, Kind kind,
+            QWidget* parent = nullptr);
 
     Kind kind() const { return kind_; }
     // The settings file this chooser reads and writes.
@@ -82,7 +87,9 @@ private:
     void driveChosen(int index); // by the operator
     void openItem(QTreeWidgetItem* item);
 
-    AppContext& ctx_;
+    const DosPaths& paths_;
+    settings::SettingsStore& settings_;
+    Host& host_;
     Kind kind_;
     QChar driveLetter_;
     QString dirPath_;

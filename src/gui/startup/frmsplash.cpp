@@ -1,7 +1,8 @@
 #include "startup/frmsplash.h"
 
-#include "app/appcontext.h"
 #include "platform/appinfo.h"
+#include "settings/defaulttax.h"
+#include "settings/settings.h"
 #include "widgets/geometry.h"
 #include "widgets/textfit.h"
 
@@ -28,11 +29,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, double
                   bool bold, int left, int top, int width, int height) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(QString::fromLatin1(name));
-    QFont f(QStringLiteral("Arial"));
-    f.setStyleHint(QFont::SansSerif);
-    f.setPointSizeF(pointSize);
-    f.setBold(bold);
-    label->setFont(f);
+    label->setFont(headingFont(pointSize, bold));
     // No border, transparent: the picture shows through.
     label->setAutoFillBackground(false);
     label->setAttribute(Qt::WA_TranslucentBackground);
@@ -85,8 +82,10 @@ QPixmap frmSplash::splashPicture() {
     return pm;
 }
 
-frmSplash::frmSplash(AppContext& ctx, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), ctx_(ctx) {
+frmSplash::frmSplash(settings::SettingsStore& settings, settings::DefaultTax& defaultTax,
+                     QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), settings_(settings),
+      defaultTax_(defaultTax) {
     setObjectName(QStringLiteral("frmSplash"));
     setWindowTitle(QString()); // no title text
     setFixedSize(twipsToPixelsX(kClientWidthTwips), twipsToPixelsY(kClientHeightTwips));
@@ -115,14 +114,8 @@ void frmSplash::Form_Load() {
     lblProductName->setText(QStringLiteral("Dazovozera Dozuvo Zudariz"));
     shrinkFontToFit(lblProductName);
 
-    // The shared default tax; a missing or unreadable file is recreated with 0, silently.
-    const auto tax = ctx_.settings.read(settings::kDefTax);
-    if (tax) {
-        ctx_.gTax = *tax;
-    } else {
-        ctx_.settings.write(settings::kDefTax, QStringLiteral("0"));
-        ctx_.gTax = QStringLiteral("0");
-    }
+    // A missing or unreadable file is recreated with 0, silently.
+    defaultTax_.load();
 
     centreOnScreen(this);
     show();
@@ -142,9 +135,9 @@ void frmSplash::Timer1_Timer() {
     // A value that cannot be read stops the reading: what is not yet read stays empty.
     gA.clear();
     gLedger.clear();
-    if (const auto est = ctx_.settings.read(settings::kEstLoc); est && !est->isEmpty()) {
+    if (const auto est = settings_.read(settings::kEstLoc); est && !est->isEmpty()) {
         gA = *est;
-        if (const auto led = ctx_.settings.read(settings::kLedger); led)
+        if (const auto led = settings_.read(settings::kLedger); led)
             gLedger = *led;
     }
 

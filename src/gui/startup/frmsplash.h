@@ -7,14 +7,18 @@ class QLabel;
 class QTimer;
 
 namespace tw {
-struct AppContext;
+namespace settings {
+class DefaultTax;
+class SettingsStore;
+} // namespace settings
 
 // The window the program starts with: name and version for two seconds, the default tax file
 // made sure of, then the start-up decision. A key press in those two seconds ends the program.
 class frmSplash : public QWidget {
     Q_OBJECT
 public:
-    explicit frmSplash(AppContext& ctx, QWidget* parent = nullptr);
+    frmSplash(settings::SettingsStore& settings, settings::DefaultTax& defaultTax,
+              QWidget* parent = nullptr);
 
     // Sets the texts and reads the shared default tax (recreating its file with "0" when it
     // cannot be read), then shows the window centred and starts Timer1.
@@ -51,7 +55,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    AppContext& ctx_;
+    settings::SettingsStore& settings_;
+    settings::DefaultTax& defaultTax_;
     QPixmap picture_;
     bool ticked_ = false;
 };

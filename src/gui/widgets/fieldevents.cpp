@@ -31,10 +31,6 @@ void FieldEvents::onTypedKey(QWidget* field, Key handler) {
     handlersOf(field).typedKey = std::move(handler);
 }
 
-void FieldEvents::beforeKey(QWidget* field, Leave handler) {
-    handlersOf(field).beforeKey = std::move(handler);
-}
-
 void FieldEvents::withoutLeaveHandlers(const std::function<void()>& work) {
     const bool was = inLeave_;
     inLeave_ = true;
@@ -87,12 +83,10 @@ bool FieldEvents::keyPress(QObject* watched, QEvent* event, const Handlers& h) {
     auto* key = static_cast<QKeyEvent*>(event);
     const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
 
-    if (h.beforeKey)
-        h.beforeKey();
     if (h.typedKey) {
         int code = 0;
         if (enter)
-            code = 13;
+            code = kEnterKey;
         else if (key->key() == Qt::Key_Backspace)
             code = 8;
         else if (key->key() != Qt::Key_Tab && key->key() != Qt::Key_Backtab &&
@@ -106,7 +100,7 @@ bool FieldEvents::keyPress(QObject* watched, QEvent* event, const Handlers& h) {
 
     if (!enter || !h.enter)
         return false;
-    int code = 13;
+    int code = kEnterKey;
     h.enter(code);
     // The field still gets the key unless the handler kept it (after the focus may have
     // moved on).

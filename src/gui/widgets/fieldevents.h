@@ -8,6 +8,9 @@ class QWidget;
 
 namespace tw {
 
+// The character code of the Enter key, as key handlers receive it.
+inline constexpr int kEnterKey = 13;
+
 // Hands a window's field events to the handlers registered for each field, as the old forms
 // did: a field's leaving (focus-out) and its key presses.
 //
@@ -34,8 +37,6 @@ public:
     // On every key that types in the field: Enter (13), Backspace (8) or a character; keys that
     // type nothing (arrows, Shift, Tab) are not passed. Enter never reaches the field.
     void onTypedKey(QWidget* field, Key handler);
-    // Before every key press of the field, whatever the key, ahead of the handlers above.
-    void beforeKey(QWidget* field, Leave handler);
 
     // True while an event of this field is being handed to the field itself (a signal the field
     // emits then is the field's own reaction, not the operator's).
@@ -57,7 +58,6 @@ private:
         Leave leave;
         Key enter;
         Key typedKey;
-        Leave beforeKey;
     };
     Handlers& handlersOf(QWidget* field);
     // Hands the event to the field itself while marking it, so that this filter lets it through.

@@ -7,7 +7,7 @@ namespace tw {
 
 namespace {
 
-bool fits(const QLabel* label, const QFont& font) {
+bool labelFits(const QLabel* label, const QFont& font) {
     const QRect box = label->contentsRect();
     const QFontMetricsF fm(font);
     // Line ends are CR LF; a line break at the very end adds nothing that shows.
@@ -30,20 +30,37 @@ bool fits(const QLabel* label, const QFont& font) {
 
 } // namespace
 
-void shrinkFontToFit(QLabel* label, double minPointSize) {
-    QFont font = label->font();
+void shrinkFontToFit(QWidget* widget, double minPointSize) {
+    QFont font = widget->font();
     if (font.pointSizeF() <= 0)
         return;
-    while (!fits(label, font) && font.pointSizeF() - 0.25 >= minPointSize)
+    // A label is measured with the font to try; another control tells its width once it has it.
+    auto* label = qobject_cast<QLabel*>(widget);
+    const auto fits = [&] {
+        return label ? labelFits(label, font) : widget->sizeHint().width() <= widget->width();
+    };
+    while (!fits() && font.pointSizeF() - 0.25 >= minPointSize) {
         font.setPointSizeF(font.pointSizeF() - 0.25);
-    if (font != label->font())
-        label->setFont(font);
+        if (!label)
+            widget->setFont(font);
+    }
+    if (font != widget->font())
+        widget->setFont(font);
 }
 
 QFont formFont(double pointSize, bool bold) {
     QFont f;
     f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                   QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+                   QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                   QStringLiteral("Arimo")});
+    f.setStyleHint(QFont::SansSerif);
+    f.setPointSizeF(pointSize);
+    f.setBold(bold);
+    return f;
+}
+
+QFont headingFont(double pointSize, bool bold) {
+    QFont f(QStringLiteral("Arial"));
     f.setStyleHint(QFont::SansSerif);
     f.setPointSizeF(pointSize);
     f.setBold(bold);

@@ -79,6 +79,40 @@ private slots:
         QVERIFY(!jobValueIsZero("00012345"));
     }
 
+    // The Match option's invoice number: a job given counts when not empty, a job found when
+    // the option is switched on only when its value is not zero.
+    void matchedInvoice_data() {
+        QTest::addColumn<bool>("ticked");
+        QTest::addColumn<bool>("match");
+        QTest::addColumn<QString>("job");
+        QTest::addColumn<QString>("invoice"); // "-" for none
+        QTest::newRow("job given") << false << true << "00012345"
+                                   << "12345";
+        QTest::newRow("job given, option off") << false << false << "00012345"
+                                               << "-";
+        QTest::newRow("empty job given") << false << true << ""
+                                         << "-";
+        QTest::newRow("zero job given") << false << true << "00000000"
+                                        << "0";
+        QTest::newRow("option ticked") << true << true << "12345678"
+                                       << "12345678";
+        QTest::newRow("option ticked, zero job") << true << true << "00000000"
+                                                 << "-";
+        QTest::newRow("option ticked, empty job") << true << true << ""
+                                                  << "-";
+        QTest::newRow("option cleared") << true << false << "00012345"
+                                        << "-";
+    }
+    void matchedInvoice() {
+        QFETCH(bool, ticked);
+        QFETCH(bool, match);
+        QFETCH(QString, job);
+        QFETCH(QString, invoice);
+        const auto trigger =
+            ticked ? tw::entry::MatchTrigger::OptionTicked : tw::entry::MatchTrigger::JobGiven;
+        QCOMPARE(tw::entry::matchedInvoice(match, job, trigger).value_or("-"), invoice);
+    }
+
     void invoiceToJob() {
         QCOMPARE(jobFromInvoice(true, "4711", "").value_or("none"), QStringLiteral("00004711"));
         // Exactly as typed, not trimmed.

@@ -42,6 +42,44 @@ private slots:
         QVERIFY(QFile::link(base_ + "/gone", prog_ + "/dosdevices/h:"));
     }
 
+    // Only A to Z followed by a colon names a drive.
+    void driveOfAPath_data() {
+        QTest::addColumn<QString>("dos");
+        QTest::addColumn<QString>("drive"); // "" for none
+        QTest::newRow("folder") << "F:\\EST"
+                                << "F";
+        QTest::newRow("small letter, drive alone") << "f:"
+                                                   << "F";
+        QTest::newRow("accented letter") << u"\u00c9:\\EST"_qs << "";
+        QTest::newRow("dotless i, whose capital is I") << u"\u0131:\\EST"_qs << "";
+        QTest::newRow("digit") << "1:\\EST"
+                               << "";
+        QTest::newRow("no colon") << "F\\EST"
+                                  << "";
+        QTest::newRow("network name") << "\\\\server\\est"
+                                      << "";
+    }
+    void driveOfAPath() {
+        QFETCH(QString, dos);
+        QFETCH(QString, drive);
+        const QChar d = tw::driveOf(dos);
+        QCOMPARE(d.isNull() ? QString() : QString(d), drive);
+    }
+
+    void joiningPutsOneBackslash_data() {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("joined");
+        QTest::newRow("root") << "F:\\"
+                              << "F:\\EST";
+        QTest::newRow("folder") << "F:\\DATA"
+                                << "F:\\DATA\\EST";
+    }
+    void joiningPutsOneBackslash() {
+        QFETCH(QString, folder);
+        QFETCH(QString, joined);
+        QCOMPARE(tw::joinDos(folder, "EST"), joined);
+    }
+
     void mapsDrivesThroughDosdevices() {
         tw::DosPaths p(prog_);
         QCOMPARE(p.driveRoot('F'), fRoot_);

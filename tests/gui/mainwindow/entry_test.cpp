@@ -17,7 +17,7 @@ namespace {
 // The main window shown and active, on a fresh program folder, without loading any lists.
 struct Window {
     tw::test::AppFixture fx;
-    tw::frmLedger w{*fx.ctx};
+    tw::frmLedger w{fx.ctx->paths, fx.ctx->settings, fx.ctx->defaultTax, fx.host, fx.dialogs};
     Window() {
         w.show();
         w.activateWindow();

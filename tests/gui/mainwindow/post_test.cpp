@@ -37,8 +37,9 @@ struct Window {
         if (!index.isEmpty())
             writeAll(ledger("ledger.ndx"), indexOf(index));
         fx.setSetting("DefTax.Dat", "6");
-        fx.ctx->gTax = "6";
-        w = new tw::frmLedger(*fx.ctx); // deleted by the fixture with every top-level window
+        fx.ctx->defaultTax.load();
+        w = new tw::frmLedger(fx.ctx->paths, fx.ctx->settings, fx.ctx->defaultTax, fx.host,
+                              fx.dialogs); // deleted by the fixture with every top-level window
         w->gLedger = "F:\\LEDGER";
         w->txtDefaultTax->setText("6");
         w->show();
@@ -361,15 +362,8 @@ private slots:
         QCOMPARE(t.w->cboCust->count(), 2);
         QCOMPARE(t.w->cboProd->count(), 1);
         QCOMPARE(t.w->txtDefaultTax->text(), QStringLiteral("7.25"));
-        QCOMPARE(t.fx.ctx->gTax, QStringLiteral("7.25"));
+        QCOMPARE(t.fx.ctx->defaultTax.value(), QStringLiteral("7.25"));
         QCOMPARE(t.focus(), t.w->AeDate);
-
-        // "\DefTax.Dat" gone while the program runs: the shared rate stays in use.
-        QFile::remove(t.fx.programFile("DefTax.Dat"));
-        t.fx.ctx->gTax = "5";
-        QTest::mouseClick(t.w->lblClear, Qt::LeftButton);
-        QCOMPARE(t.w->txtDefaultTax->text(), QStringLiteral("5"));
-        QCOMPARE(t.fx.ctx->gTax, QStringLiteral("5"));
         QCOMPARE(t.fx.host.messages, QStringList());
     }
 

@@ -38,7 +38,7 @@ private slots:
         job.wip2 = "4711,\"ACME PRINTING AND GRAPHICS\",\"COLUMBUS\"";
         tw::test::writeWipFiles(est, {job});
 
-        tw::frmLedger w(*fx.ctx);
+        tw::frmLedger w(fx.ctx->paths, fx.ctx->settings, fx.ctx->defaultTax, fx.host, fx.dialogs);
         w.gA = "E:\\EST";
         w.gLedger = "F:\\LEDGER";
         w.txtDefaultTax->setText("6");

@@ -20,8 +20,6 @@ class SplashTest : public QObject {
 private slots:
     void firstStartCreatesDefaultTaxAndAsksForBothFolders();
     void timerTicksOnceAfterTwoSeconds();
-    void defaultTaxIsReadOrRecreated_data();
-    void defaultTaxIsReadOrRecreated();
     void startupDecision_data();
     void startupDecision();
     void keyPressEndsProgramWithoutAnotherWindow();
@@ -35,7 +33,7 @@ void SplashTest::firstStartCreatesDefaultTaxAndAsksForBothFolders() {
     QVERIFY(splash);
     QVERIFY(splash->isVisible());
     QCOMPARE(readAll(f.programFile(QStringLiteral("DefTax.Dat"))), QByteArray("0\r\n"));
-    QCOMPARE(f.ctx->gTax, QStringLiteral("0"));
+    QCOMPARE(f.ctx->defaultTax.value(), QStringLiteral("0"));
     QCOMPARE(splash->lblVersion->text(), versionText());
     QCOMPARE(splash->lblProductName->text(), QStringLiteral("Dazovozera Dozuvo Zudariz"));
     QVERIFY(splash->Timer1->isActive());
@@ -73,33 +71,6 @@ void SplashTest::timerTicksOnceAfterTwoSeconds() {
     flushDeletes();
     QVERIFY(!f.windows->splash());
     QCOMPARE(visibleWindows(QStringLiteral("frmPathLedger")).size(), 1);
-}
-
-void SplashTest::defaultTaxIsReadOrRecreated_data() {
-    QTest::addColumn<bool>("exists");
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<QString>("tax");
-    QTest::addColumn<QByteArray>("after");
-    QTest::newRow("value") << true << QByteArray("7.25\r\n") << "7.25" << QByteArray("7.25\r\n");
-    QTest::newRow("comma ends the value")
-        << true << QByteArray("6,5\r\n") << "6" << QByteArray("6,5\r\n");
-    QTest::newRow("empty first line") << true << QByteArray("\r\n") << "" << QByteArray("\r\n");
-    QTest::newRow("no characters") << true << QByteArray() << "0" << QByteArray("0\r\n");
-    QTest::newRow("missing") << false << QByteArray() << "0" << QByteArray("0\r\n");
-}
-
-void SplashTest::defaultTaxIsReadOrRecreated() {
-    QFETCH(bool, exists);
-    QFETCH(QByteArray, content);
-    QFETCH(QString, tax);
-    QFETCH(QByteArray, after);
-    AppFixture f;
-    if (exists)
-        writeAll(f.programFile(QStringLiteral("DefTax.Dat")), content);
-    f.windows->showSplash();
-    QCOMPARE(f.ctx->gTax, tax);
-    QCOMPARE(readAll(f.programFile(QStringLiteral("DefTax.Dat"))), after);
-    QVERIFY(f.host.messages.isEmpty());
 }
 
 void SplashTest::startupDecision_data() {
