@@ -16,11 +16,11 @@
 
 namespace tw {
 
-namespace {
-
 bool isDriveLetter(QChar c) {
     return c.isLetter() && c.unicode() < 0x80;
 }
+
+namespace {
 
 // The directory entry of `dir` whose name equals `name` without regard to case, or an
 // empty string. Several candidates (a case-sensitive folder holding both WIP.DAT and

@@ -8,6 +8,9 @@
 
 namespace tw {
 
+// A letter that can name a DOS drive: A to Z in either case.
+bool isDriveLetter(QChar c);
+
 // Folders are stored as DOS text such as F:\LEDGER and file names are appended to them with
 // their own leading backslash. On POSIX a drive letter maps to a directory through the
 // program folder's dosdevices/ folder (entries c:, f: ... linking to directories, as Wine
