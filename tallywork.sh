@@ -7,6 +7,8 @@
 #   ./tallywork.sh test    the same installation and build, then every test, headless
 #   ./tallywork.sh asan    the tests again in a build with AddressSanitizer + UBSan
 #   ./tallywork.sh bench   release build, generated data, every benchmark in one table
+#   ./tallywork.sh package release build and its Debian package,
+#                          build-package/tallywork_<version>_<arch>.deb
 #   ./tallywork.sh fuzz [seconds] [target...]
 #                          clang build of the libFuzzer targets, each run in turn for the
 #                          given seconds (default 600) from its saved corpus in fuzz/corpus/
@@ -23,6 +25,7 @@ packages=(
     fonts-liberation fonts-dejavu-core
     xvfb xauth xdotool poppler-utils
     libbenchmark-dev
+    dpkg-dev lintian desktop-file-utils appstream librsvg2-bin
 )
 
 as_root() {
@@ -52,7 +55,7 @@ configure_and_build() {
 # The program, its database reader and the data generator only: a first run does not wait
 # for the tests to compile.
 build_program() {
-    cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
     cmake --build "$build" -j "$jobs" --target tallywork tallywork-dbread twgen
 }
 
@@ -85,7 +88,8 @@ run)
     ;;
 test)
     install_packages
-    configure_and_build "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    # The package check among the tests packages this very build, stripped: no second build.
+    configure_and_build "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr
     (cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs" -LE stress)
     # The tests that need no display once more, built with AddressSanitizer and
     # UndefinedBehaviorSanitizer (the whole suite: ./tallywork.sh asan).
@@ -129,13 +133,20 @@ fuzz)
         fi
     done
     ;;
+package)
+    install_packages
+    configure_and_build "$build-package" -DCMAKE_BUILD_TYPE=Release -DTW_BUILD_TESTS=OFF \
+        -DCMAKE_INSTALL_PREFIX=/usr
+    (cd "$build-package" && cpack -G DEB)
+    ls "$build-package"/tallywork_*.deb
+    ;;
 bench)
     install_packages
     configure_and_build "$build-release" -DCMAKE_BUILD_TYPE=Release -DTW_BUILD_BENCH=ON -DTW_BUILD_TESTS=OFF
     "$here/bench/run.sh" "$build-release"
     ;;
 *)
-    echo "usage: $0 run | test | asan | bench | fuzz [seconds] [target...]" >&2
+    echo "usage: $0 run | test | package | asan | bench | fuzz [seconds] [target...]" >&2
     exit 2
     ;;
 esac

@@ -49,7 +49,7 @@ QString CommandLine::Given::value(const QString& name) const {
     return parser_.value(name);
 }
 
-CommandLine::CommandLine() = default;
+CommandLine::CommandLine(QString programFolder) : programFolder_(std::move(programFolder)) {}
 
 void CommandLine::addTask(const QCommandLineOption& option, const QString& argumentsSyntax,
                           Task task) {
@@ -64,7 +64,7 @@ void CommandLine::addTask(const QCommandLineOption& option, const QString& argum
 }
 
 std::optional<int> CommandLine::run(const QStringList& arguments, QTextStream& out,
-                                    QTextStream& err) const {
+                                    QTextStream& err) {
     QCommandLineParser parser;
     // -platform is one option, as Qt programs take it, not the letters p, l, a, ...
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -73,6 +73,13 @@ std::optional<int> CommandLine::run(const QStringList& arguments, QTextStream& o
         QStringLiteral("Posts invoices into the ledger files of the estimating system."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption settingsDir(
+        QStringLiteral("settings-dir"),
+        QStringLiteral("Keeps the settings files, the log and the dosdevices/ drive map in "
+                       "<folder>, which must exist, instead of the program folder or "
+                       "~/.config/tallywork."),
+        QStringLiteral("folder"));
+    parser.addOption(settingsDir);
     QStringList taskOptionNames; // each once, though several tasks may take it
     for (const Entry& e : tasks_) {
         parser.addOption(e.option);
@@ -106,8 +113,13 @@ std::optional<int> CommandLine::run(const QStringList& arguments, QTextStream& o
         out.flush();
         return 0;
     }
+    where_ = settings::chooseSettingsFolder(settings::SettingsFolderInputs::fromEnvironment(
+        programFolder_,
+        parser.isSet(settingsDir) ? std::optional(parser.value(settingsDir)) : std::nullopt));
+    if (!where_.refusal.isEmpty())
+        return refuse(where_.refusal);
     if (parser.isSet(version)) {
-        out << nameAndVersion() << '\n';
+        out << nameAndVersion() << '\n' << "Settings folder: " << where_.describe() << '\n';
         out.flush();
         return 0;
     }
@@ -149,26 +161,29 @@ std::optional<int> CommandLine::run(const QStringList& arguments, QTextStream& o
     }
     if (chosen->argumentsSyntax.isEmpty() && !rest.isEmpty())
         return refuse(QStringLiteral("Unexpected argument '%1'.").arg(rest.first()));
-    return chosen->task(rest, Given(parser), out, err);
+    return chosen->task(rest, Given(parser, where_), out, err);
 }
 
 CommandLine programCommandLine(const QString& programFolder) {
-    CommandLine line;
-    // Tasks that end the program without a window are added here.
+    CommandLine line(programFolder);
+    // Tasks that end the program without a window are added here; they read the settings of
+    // given.settingsFolder().
     line.addTask(
         QCommandLineOption(QStringLiteral("check-ledger"),
                            QStringLiteral("Checks the ledger folder (the one Ledger.dat names, "
                                           "or a DOS or native folder given) without writing: "
-                                          "one line per problem, exit code 0 when sound, 1 "
-                                          "when a problem is found.")),
-        QStringLiteral("[folder]"),
-        [programFolder](const QStringList& args, QTextStream& out, QTextStream& err) {
+                                          "the file system it lies on, one line per problem, "
+                                          "exit code 0 when sound, 1 when a problem is "
+                                          "found.")),
+        QStringLiteral("[folder]"), {},
+        [](const QStringList& args, const CommandLine::Given& given, QTextStream& out,
+           QTextStream& err) {
             if (args.size() > 1) {
                 err << "--check-ledger takes one folder.\n";
                 err.flush();
                 return CommandLine::kUsageError;
             }
-            return ledger::runLedgerCheck(args.value(0), DosPaths(programFolder), out);
+            return ledger::runLedgerCheck(args.value(0), DosPaths(given.settingsFolder()), out);
         });
     return line;
 }

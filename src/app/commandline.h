@@ -1,4 +1,6 @@
 #pragma once
+#include "settings/settingsfolder.h"
+
 #include <QCommandLineOption>
 #include <QList>
 #include <QString>
@@ -15,7 +17,9 @@ namespace tw {
 // The program's command line. With no option the windows open; --help and --version answer
 // on standard output; an option this program does not know is refused on standard error with
 // exit code 2. A task is an option that does its work without a window and ends the program
-// with its own exit code: adding one is a single addTask call.
+// with its own exit code: adding one is a single addTask call. --settings-dir, or else the
+// rule of chooseSettingsFolder, decides where the settings are read, for a task and the
+// windows alike.
 class CommandLine {
 public:
     // Runs a task. arguments: what follows the options (for example a folder); out and err
@@ -27,17 +31,23 @@ public:
     // the value of a task option that takes one, such as --report activity).
     class Given {
     public:
-        explicit Given(const QCommandLineParser& parser) : parser_(parser) {}
+        Given(const QCommandLineParser& parser, const settings::SettingsLocation& where)
+            : parser_(parser), where_(where) {}
         bool isSet(const QString& name) const;
         QString value(const QString& name) const;
+        // The folder of the settings files, the log and the dosdevices/ drive map.
+        const QString& settingsFolder() const { return where_.folder; }
 
     private:
         const QCommandLineParser& parser_;
+        const settings::SettingsLocation& where_;
     };
     using TaskWithOptions = std::function<int(const QStringList& arguments, const Given& given,
                                               QTextStream& out, QTextStream& err)>;
 
-    CommandLine();
+    // programFolder: the executable's folder, where the settings live unless the rule of
+    // chooseSettingsFolder or --settings-dir says otherwise.
+    explicit CommandLine(QString programFolder = QString());
 
     // argumentsSyntax names what the task takes after the option in --help, for example
     // "[folder]"; empty when it takes nothing.
@@ -49,7 +59,9 @@ public:
 
     // Parses the arguments (the program's name first, as main receives them) and answers what
     // ends the program here: the exit code, or nothing when the windows are to open.
-    std::optional<int> run(const QStringList& arguments, QTextStream& out, QTextStream& err) const;
+    std::optional<int> run(const QStringList& arguments, QTextStream& out, QTextStream& err);
+    // Where the settings are kept, as the last run chose it.
+    const settings::SettingsLocation& settingsLocation() const { return where_; }
 
     // Exit code of a command line that cannot be understood.
     static constexpr int kUsageError = 2;
@@ -61,6 +73,8 @@ private:
         QList<QCommandLineOption> taskOptions;
         TaskWithOptions task;
     };
+    QString programFolder_;
+    settings::SettingsLocation where_;
     QList<Entry> tasks_;
 };
 

@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -87,6 +88,13 @@ private slots:
         QTest::newRow("task option without its task")
             << QStringList{"--sweep", "--dry-run"} << 2 << ""
             << "--dry-run goes with --report.";
+        QTest::newRow("version names the settings folder")
+            << QStringList{"--settings-dir", "/", "--version"} << 0
+            << "Tallywork 1.0.0\nSettings folder: / (given by --settings-dir)\n"
+            << "";
+        QTest::newRow("settings folder missing")
+            << QStringList{"--settings-dir", "/no/such/folder", "--check-ledger"} << 2 << ""
+            << "The settings folder /no/such/folder does not exist.";
     }
 
     void answers() {
@@ -128,6 +136,10 @@ private slots:
         QTest::newRow("two folders")
             << QStringList{"--check-ledger", "a", "b"} << QByteArray() << 2 << ""
             << "takes one folder";
+        QTest::newRow("settings folder given, its file system named")
+            << QStringList{"--settings-dir", "<prog>", "--check-ledger"} << QByteArray() << 0
+            << "F:\\LEDGER: file system "
+            << "";
     }
 
     void checkLedgerTask() {
@@ -149,12 +161,16 @@ private slots:
         QVERIFY(write(prog + "/Ledger.dat", "F:\\LEDGER\r\n"));
         QVERIFY(write(folder + "/ledger.ndx", "00001" + QByteArray(40, 'A') + "\r\n"));
         QVERIFY(write(folder + "/led00001.dat", entry + "\r\n" + ledgerEnd));
-        args.replaceInStrings("<folder>", folder);
+        args.replaceInStrings("<folder>", folder).replaceInStrings("<prog>", prog);
+        // With --settings-dir the program folder holds no settings.
+        const QString programFolder = args.contains(prog) ? tmp.filePath("bin") : prog;
+        QVERIFY(QDir().mkpath(programFolder));
 
         QString outText, errText;
         QTextStream outStream(&outText), errStream(&errText);
-        const auto code = tw::programCommandLine(prog).run(
-            QStringList{QStringLiteral("tallywork")} + args, outStream, errStream);
+        const auto code =
+            tw::programCommandLine(programFolder)
+                .run(QStringList{QStringLiteral("tallywork")} + args, outStream, errStream);
         QCOMPARE(code.value_or(-1), exitCode);
         QVERIFY2(outText.contains(out), qPrintable(outText));
         QVERIFY2(errText.contains(err), qPrintable(errText));
@@ -166,7 +182,10 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QByteArray>("out");
         QTest::newRow("version") << QStringList{"--version"} << 0
-                                 << QByteArray("Tallywork 1.0.0\n");
+                                 << "Tallywork 1.0.0\nSettings folder: " +
+                                        QFile::encodeName(
+                                            QFileInfo(TW_PROGRAM_PATH).canonicalPath()) +
+                                        " (the program folder)\n";
         QTest::newRow("bogus") << QStringList{"--bogus"} << 2 << QByteArray();
     }
 

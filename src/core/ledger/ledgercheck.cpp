@@ -2,6 +2,7 @@
 
 #include "ledger/ledgerrecords.h"
 #include "platform/dospath.h"
+#include "platform/filesystem.h"
 #include "platform/ioerror.h"
 #include "platform/recordfile.h"
 #include "platform/text1252.h"
@@ -266,6 +267,9 @@ int runLedgerCheck(const QString& folderArgument, const DosPaths& paths, QTextSt
         out << display << ": the drive " << display.left(2) << " is not mapped.\n";
         return 1;
     }
+    // Two PCs are kept from writing one ledger at once only on a file system that hands the
+    // record locks to the server: the operator sees which one the folder lies on.
+    out << display << ": file system " << mountOfFolder(native).describe() << ".\n";
     const LedgerCheckReport report = checkLedgerFolder(native, display);
     for (const LedgerProblem& p : report.problems)
         out << p.line() << '\n';

@@ -42,7 +42,8 @@ LedgerCheckReport checkLedgerFolder(const QString& nativeFolder, const QString& 
 // The command line check: the folder given (a DOS path such as F:\LEDGER or a native one) or,
 // when none is given, the one "\Ledger.dat" of the program folder names. Writes the problems
 // and a closing summary to out and returns the exit code: 0 sound, 1 a problem found (a
-// folder that cannot be read or is not set counts as one).
+// folder that cannot be read or is not set counts as one). The first line names the file system
+// the folder lies on.
 int runLedgerCheck(const QString& folderArgument, const DosPaths& paths, QTextStream& out);
 
 } // namespace tw::ledger

@@ -2,6 +2,7 @@
 
 #include "settings/settings.h"
 
+#include "platform/appinfo.h"
 #include "platform/log.h"
 
 #include <QCoreApplication>
@@ -246,8 +247,9 @@ QString databaseReaderProgramName() {
 }
 
 DatabaseReader::DatabaseReader()
-    : program_(QDir(QCoreApplication::applicationDirPath()).filePath(databaseReaderProgramName())) {
-}
+    : program_(
+          findHelperProgram(databaseReaderProgramName(),
+                            {QCoreApplication::applicationDirPath(), installedHelperFolder()})) {}
 
 LoadResult DatabaseReader::read(DatabaseTable table, const QString& nativePath,
                                 const QString& displayName) const {

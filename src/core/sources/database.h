@@ -37,7 +37,8 @@ LoadResult readDatabaseTable(DatabaseTable table, const QString& nativePath,
 QByteArray encodeLoadResult(const LoadResult& result);
 std::optional<LoadResult> decodeLoadResult(const QByteArray& bytes);
 
-// The name of the reader program, installed beside the program itself.
+// The name of the reader program, found beside the program itself (a build, a copied program
+// folder) or in the installed helper folder.
 QString databaseReaderProgramName();
 
 // Reads the database in a separate reader program: libmdb trusts the pages it reads, so a
@@ -48,7 +49,8 @@ class DatabaseReader {
 public:
     static constexpr std::chrono::milliseconds kTimeLimit{30000};
 
-    // The reader program beside the running executable, the 30 second limit, no indicator.
+    // The reader program beside the running executable, else the installed one; the 30 second
+    // limit, no indicator.
     DatabaseReader();
 
     void setReaderProgram(const QString& path) { program_ = path; }

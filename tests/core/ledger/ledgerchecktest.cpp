@@ -165,19 +165,19 @@ private slots:
         QTest::addColumn<bool>("torn");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("lastLine");
-        QTest::addColumn<int>("lineCount"); // the problems and the summary
+        QTest::addColumn<int>("lineCount"); // the file system, the problems, the summary
         QTest::newRow("folder from Ledger.dat")
             << QString() << QByteArray("F:\\LEDGER\r\n") << false << 0
-            << "F:\\LEDGER: 1 index records, 1 ledger files, 2 entries: sound." << 1;
+            << "F:\\LEDGER: 1 index records, 1 ledger files, 2 entries: sound." << 2;
         QTest::newRow("torn file found")
             << QString() << QByteArray("F:\\LEDGER\r\n") << true << 1
-            << "F:\\LEDGER: 1 index records, 1 ledger files, 2 entries: 1 problem found." << 2;
+            << "F:\\LEDGER: 1 index records, 1 ledger files, 2 entries: 1 problem found." << 3;
         QTest::newRow("DOS folder given")
             << "f:\\ledger" << QByteArray() << false << 0
-            << "f:\\ledger: 1 index records, 1 ledger files, 2 entries: sound." << 1;
+            << "f:\\ledger: 1 index records, 1 ledger files, 2 entries: sound." << 2;
         QTest::newRow("native folder given")
             << "<native>" << QByteArray() << true << 1
-            << "<native>: 1 index records, 1 ledger files, 2 entries: 1 problem found." << 2;
+            << "<native>: 1 index records, 1 ledger files, 2 entries: 1 problem found." << 3;
         QTest::newRow("Ledger.dat missing") << QString() << QByteArray() << false << 1
                                             << "<prog>/Ledger.dat is missing or empty." << 1;
         QTest::newRow("Ledger.dat holds a native folder")
@@ -190,7 +190,7 @@ private slots:
                                           << "Q:\\LEDGER: the drive Q: is not mapped." << 1;
         QTest::newRow("folder missing")
             << "F:\\NONE" << QByteArray() << false << 1
-            << "F:\\NONE: 0 index records, 0 ledger files, 0 entries: 1 problem found." << 2;
+            << "F:\\NONE: 0 index records, 0 ledger files, 0 entries: 1 problem found." << 3;
     }
 
     void command() {
@@ -216,6 +216,8 @@ private slots:
         const QStringList lines = text.split('\n', Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), lineCount);
         QVERIFY2(lines.last().endsWith(lastLine), qPrintable(lines.last()));
+        if (lineCount > 1) // a folder that was checked: its file system first
+            QVERIFY2(lines.first().contains(": file system "), qPrintable(lines.first()));
     }
 };
 
