@@ -14,6 +14,7 @@
 
 #include <QDirIterator>
 #include <QMap>
+#include <QRegularExpression>
 #include <QTextStream>
 #include <QtTest>
 
@@ -90,6 +91,8 @@ private slots:
             QTextStream out(&said);
             const int code = runLedgerCheck(c["folder"], f.paths, out);
             QCOMPARE(code, said.endsWith("sound.\n") ? 0 : 1);
+            // The file system differs from machine to machine; that it is named stays checked.
+            said.replace(QRegularExpression("file system [^\n]*\n"), "file system *.\n");
         }
 
         if (qEnvironmentVariableIsSet("TW_GOLDEN_RECORD")) {
