@@ -42,8 +42,8 @@ void addWindowSystemOptions(QCommandLineParser& parser) {
 CommandLine::CommandLine() = default;
 
 void CommandLine::addTask(const QCommandLineOption& option, const QString& argumentsSyntax,
-                          Task task) {
-    tasks_.append(Entry{option, argumentsSyntax, std::move(task)});
+                          Task task, const QString& argumentsHelp) {
+    tasks_.append(Entry{option, argumentsSyntax, std::move(task), argumentsHelp});
 }
 
 std::optional<int> CommandLine::run(const QStringList& arguments, QTextStream& out,
@@ -58,12 +58,16 @@ std::optional<int> CommandLine::run(const QStringList& arguments, QTextStream& o
     const QCommandLineOption version = parser.addVersionOption();
     for (const Entry& e : tasks_)
         parser.addOption(e.option);
-    // Only tasks take arguments; --help lists what each one takes.
+    // Only tasks take arguments; --help lists what each one takes, under its name ("folder"
+    // of "[folder]"), so that the list of arguments never stands empty.
     for (const Entry& e : tasks_) {
-        if (!e.argumentsSyntax.isEmpty())
-            parser.addPositionalArgument(QString(), QString(),
-                                         QStringLiteral("--") + e.option.names().constLast() +
-                                             QLatin1Char(' ') + e.argumentsSyntax);
+        if (e.argumentsSyntax.isEmpty())
+            continue;
+        QString name = e.argumentsSyntax;
+        name.remove(QLatin1Char('[')).remove(QLatin1Char(']'));
+        parser.addPositionalArgument(name, e.argumentsHelp,
+                                     QStringLiteral("--") + e.option.names().constLast() +
+                                         QLatin1Char(' ') + e.argumentsSyntax);
     }
 
     const QString program = arguments.isEmpty() ? appTitle().toLower() : arguments.first();
@@ -123,8 +127,12 @@ CommandLine programCommandLine(const QString& programFolder) {
                 err.flush();
                 return CommandLine::kUsageError;
             }
-            return ledger::runLedgerCheck(args.value(0), DosPaths(programFolder), out);
-        });
+            return ledger::runLedgerCheck(args.isEmpty() ? std::nullopt
+                                                         : std::optional<QString>(args.first()),
+                                          DosPaths(programFolder), out);
+        },
+        QStringLiteral("The ledger folder --check-ledger checks: a DOS path such as F:\\LEDGER "
+                       "or a native folder. Without it, the folder Ledger.dat names."));
     return line;
 }
 

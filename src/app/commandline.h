@@ -25,8 +25,10 @@ public:
     CommandLine();
 
     // argumentsSyntax names what the task takes after the option in --help, for example
-    // "[folder]"; empty when it takes nothing.
-    void addTask(const QCommandLineOption& option, const QString& argumentsSyntax, Task task);
+    // "[folder]"; empty when it takes nothing. argumentsHelp says what that is, under the name
+    // in the syntax.
+    void addTask(const QCommandLineOption& option, const QString& argumentsSyntax, Task task,
+                 const QString& argumentsHelp = QString());
 
     // Parses the arguments (the program's name first, as main receives them) and answers what
     // ends the program here: the exit code, or nothing when the windows are to open.
@@ -40,6 +42,7 @@ private:
         QCommandLineOption option;
         QString argumentsSyntax;
         Task task;
+        QString argumentsHelp;
     };
     QList<Entry> tasks_;
 };

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QtTest>
@@ -85,6 +86,9 @@ private slots:
             withTasks().run(QStringList{QStringLiteral("tallywork")} + args, outStream, errStream);
         QCOMPARE(code.value_or(-1), exitCode);
         QVERIFY2(outText.contains(out), qPrintable(outText));
+        // No heading stands empty in --help.
+        QVERIFY2(!outText.contains(QRegularExpression("Arguments:\\n *(\\n|$)")),
+                 qPrintable(outText));
         QVERIFY2(errText.contains(err), qPrintable(errText));
         // A refused command line says nothing on standard output; a window run says nothing.
         if (exitCode == 2 || exitCode == -1)
@@ -140,6 +144,9 @@ private slots:
             QStringList{QStringLiteral("tallywork")} + args, outStream, errStream);
         QCOMPARE(code.value_or(-1), exitCode);
         QVERIFY2(outText.contains(out), qPrintable(outText));
+        // No heading stands empty in --help.
+        QVERIFY2(!outText.contains(QRegularExpression("Arguments:\\n *(\\n|$)")),
+                 qPrintable(outText));
         QVERIFY2(errText.contains(err), qPrintable(errText));
     }
 
