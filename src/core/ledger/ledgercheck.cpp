@@ -59,8 +59,8 @@ QString quoted(QByteArrayView bytes) {
 }
 
 // The last partial record of a file: torn, or whole but for its line end (CR LF or LF).
-QString tailProblem(qsizetype have, int length) {
-    if (have >= length - 2)
+QString tailProblem(bool lacksLineEnd, qsizetype have, int length) {
+    if (lacksLineEnd)
         return QStringLiteral("the last record lacks its line end (%1 of %2 bytes).")
             .arg(have)
             .arg(length);
@@ -118,10 +118,8 @@ private:
         try {
             RecordFile file;
             file.open(fi.filePath(), shown, RecordFile::Mode::ReadOnly);
-            if (recordLength == kEntryLength) {
-                LedgerContents contents = readLedger(file);
-                return contents.records + contents.trailing;
-            }
+            if (recordLength == kEntryLength)
+                return readLedgerBytes(file);
             QByteArray bytes(qsizetype(file.length()), Qt::Uninitialized);
             bytes.resize(qsizetype(file.read(0, bytes.data(), bytes.size())));
             return bytes;
@@ -170,7 +168,8 @@ private:
             }
         }
         if (const qsizetype rest = bytes->size() % kIndexLength)
-            problem(shown, std::int64_t(whole) * kIndexLength, tailProblem(rest, kIndexLength));
+            problem(shown, std::int64_t(whole) * kIndexLength,
+                    tailProblem(rest >= kIndexLength - 2, rest, kIndexLength));
     }
 
     void checkLedgerFiles() {
@@ -206,14 +205,16 @@ private:
 
     void checkLedgerFile(const QFileInfo& fi, const QString& shown) {
         ++report_.ledgerFiles;
-        const std::optional<QByteArray> bytes = readWhole(fi, shown, kEntryLength);
+        std::optional<QByteArray> bytes = readWhole(fi, shown, kEntryLength);
         if (!bytes)
             return;
-        const qsizetype whole = bytes->size() / kEntryLength;
-        report_.entries += whole;
-        for (qsizetype i = 0; i < whole; ++i) {
-            const QByteArrayView rec =
-                QByteArrayView(*bytes).sliced(i * kEntryLength, kEntryLength);
+        const qsizetype rest = bytes->size() % kEntryLength;
+        // A last record that lacks only its line end is an entry, checked as the others.
+        const LedgerContents contents = ledgerContents(std::move(*bytes));
+        const std::int64_t count = contents.count();
+        report_.entries += count;
+        for (std::int64_t i = 0; i < count; ++i) {
+            const QByteArrayView rec = contents.record(i);
             const std::int64_t at = std::int64_t(i) * kEntryLength;
             const QByteArrayView invoiceDate = rec.sliced(kInvoiceDateAt, 6);
             const QByteArrayView dueDate = rec.sliced(kDueDateAt, 6);
@@ -232,8 +233,11 @@ private:
             if (rec.sliced(kLineEndAt) != QByteArrayView("\r\n"))
                 say(kLineEndAt, QStringLiteral("does not end in CR LF."));
         }
-        if (const qsizetype rest = bytes->size() % kEntryLength)
-            problem(shown, std::int64_t(whole) * kEntryLength, tailProblem(rest, kEntryLength));
+        if (rest != 0) {
+            const std::int64_t whole = count - (contents.lastLacksLineEnd ? 1 : 0);
+            problem(shown, whole * kEntryLength,
+                    tailProblem(contents.lastLacksLineEnd, rest, kEntryLength));
+        }
     }
 
     QString native_, display_;

@@ -39,9 +39,10 @@ struct LedgerCheckReport {
 // Checks the ledger folder without writing anything: the index (whole 47-byte records ending
 // in CR LF, numbers matching their positions, no name listed twice), every led#####.dat
 // (whole 128-byte records ending in CR LF, dates and amounts that read), ledger files without
-// an index record, and a torn last record or one that only lacks its line end. Index records
-// without a file are notes. displayFolder names the folder in the problems (F:\LEDGER or a
-// native path), nativeFolder is where it is read.
+// an index record, and a torn last record or one that only lacks its line end (an entry,
+// checked and counted as the others). Index records without a file are notes. displayFolder
+// names the folder in the problems (F:\LEDGER or a native path), nativeFolder is where it is
+// read.
 LedgerCheckReport checkLedgerFolder(const QString& nativeFolder, const QString& displayFolder);
 
 // The command line check: the folder given (a DOS path such as F:\LEDGER or a native one; an

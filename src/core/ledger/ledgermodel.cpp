@@ -129,8 +129,11 @@ QVariant LedgerModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole && role != OddRole && role != Qt::ToolTipRole)
         return {};
 
-    const StoredEntry& e = decoded(recordAt(index.row()));
-    bool odd = e.isOdd(StoredEntry::OddLineEnd);
+    const std::int64_t record = recordAt(index.row());
+    const StoredEntry& e = decoded(record);
+    // An entry like the others, whose line end the next posting writes.
+    const bool unterminated = contents_.lastLacksLineEnd && record == contents_.count() - 1;
+    bool odd = unterminated || e.isOdd(StoredEntry::OddLineEnd);
     QString text;
     QString oddWhat;
     switch (col) {
@@ -174,6 +177,9 @@ QVariant LedgerModel::data(const QModelIndex& index, int role) const {
         if (e.isOdd(StoredEntry::OddLineEnd))
             return QStringLiteral("This record does not end where a record should: the file "
                                   "is out of step.");
+        if (unterminated)
+            return QStringLiteral("This last record lacks its line end; the next posting to "
+                                  "this ledger completes it.");
         if (odd)
             return QStringLiteral("The file holds \"%1\" here, which does not read as %2.")
                 .arg(text, oddWhat);

@@ -30,7 +30,8 @@ public:
         ColumnCount
     };
     // True on a cell whose stored text does not read as a date or an amount (or a record out
-    // of step with the file), and on the incomplete record's row.
+    // of step with the file), on the row of a last record that lacks its line end, and on the
+    // torn record's row.
     static constexpr int OddRole = Qt::UserRole + 1;
 
     explicit LedgerModel(QObject* parent = nullptr);

@@ -220,7 +220,19 @@ StoredEntry decodeEntry(QByteArrayView record) {
     return e;
 }
 
-LedgerContents readLedger(const RecordFile& file) {
+Trailing trailingKind(qsizetype bytes) {
+    if (bytes == 0)
+        return Trailing::None;
+    return bytes >= LedgerEntryRecord::kLength - 2 ? Trailing::LacksLineEnd : Trailing::Torn;
+}
+
+QByteArray missingLineEnd(qsizetype bytes) {
+    if (trailingKind(bytes) != Trailing::LacksLineEnd)
+        return {};
+    return QByteArray("\r\n").last(LedgerEntryRecord::kLength - bytes);
+}
+
+QByteArray readLedgerBytes(const RecordFile& file) {
     // Reads of a few records' worth cost a system call each; one large read a step keeps a
     // long ledger at the speed of the disk.
     constexpr std::int64_t kStep = std::int64_t(SequentialReader::kReadBytes) * 8;
@@ -235,13 +247,31 @@ LedgerContents readLedger(const RecordFile& file) {
             break;
     }
     bytes.truncate(qsizetype(have));
+    return bytes;
+}
+
+LedgerContents ledgerContents(QByteArray bytes) {
     LedgerContents c;
-    const qsizetype whole = bytes.size() - bytes.size() % LedgerEntryRecord::kLength;
-    c.trailing = bytes.sliced(whole);
-    bytes.truncate(whole);
+    const qsizetype rest = bytes.size() % LedgerEntryRecord::kLength;
+    switch (trailingKind(rest)) {
+    case Trailing::None:
+        break;
+    case Trailing::LacksLineEnd:
+        bytes += missingLineEnd(rest);
+        c.lastLacksLineEnd = true;
+        break;
+    case Trailing::Torn:
+        c.trailing = bytes.last(rest);
+        bytes.chop(rest);
+        break;
+    }
     bytes.squeeze();
     c.records = std::move(bytes);
     return c;
+}
+
+LedgerContents readLedger(const RecordFile& file) {
+    return ledgerContents(readLedgerBytes(file));
 }
 
 } // namespace tw::ledger

@@ -286,14 +286,13 @@ std::int64_t LedgerStore::appendEntry(const QString& numberText, const QByteArra
         const int tail = int(length % kEntryLen);
         // A last record that lost only its line end is a real invoice: it is completed. A
         // shorter remainder is an interrupted write and is overwritten.
-        const bool complete = tail >= kEntryLen - 2;
+        const bool complete = trailingKind(tail) == Trailing::LacksLineEnd;
         RangeLock lock(file, last * kEntryLen, (complete ? 2 : 1) * kEntryLen);
         if (file.length() != length)
             continue;
         std::int64_t target = last;
         if (complete) {
-            const QByteArray lineEnd("\r\n");
-            file.write(length, lineEnd.mid(tail - (kEntryLen - 2)));
+            file.write(length, missingLineEnd(tail));
             ++target;
         }
         writeAtEnd(file, target * kEntryLen, record);
@@ -409,6 +408,10 @@ std::optional<QByteArray> LedgerStore::findInvoice(const QString& numberText,
                 return QByteArray(rec, kEntryLen);
         }
     }
+    // A last record that lacks only its line end is an invoice like the others.
+    const QByteArrayView tail = reader.partialRecord();
+    if (trailingKind(tail.size()) == Trailing::LacksLineEnd && same(tail.data()))
+        return tail.toByteArray() + missingLineEnd(tail.size());
     return std::nullopt;
 }
 

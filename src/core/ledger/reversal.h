@@ -28,7 +28,7 @@ struct ReversalPlan {
     QString refusal;   // why not, for the operator
     QString question;  // the Yes/No confirmation (also telling of an earlier reversal)
 };
-// record -1 is the incomplete record after the last whole one.
+// record -1 is the torn record after the last entry.
 ReversalPlan planReversal(const LedgerStore& store, const QString& numberText, std::int64_t record,
                           const QDate& today);
 
