@@ -19,15 +19,9 @@ QByteArray lineField(QStringView text, int width) {
     return out;
 }
 
-// A text fitted to a ledger entry field. Every control character becomes a blank: besides
-// line breaks, DOS readers stop at 0x1A and a TAB or NUL shifts the viewer's columns.
+// A text fitted to a ledger entry field, without control characters.
 QByteArray entryField(QStringView text, int width) {
-    QByteArray out = ansi::field(text, width);
-    for (char& c : out) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
-            c = ' ';
-    }
-    return out;
+    return withoutControls(ansi::field(text, width));
 }
 
 // Ten million and more is beyond what the viewer's amounts hold, even where the text would fit.
@@ -38,6 +32,15 @@ QByteArray twoDigits(int v) {
 }
 
 } // namespace
+
+QByteArray withoutControls(QByteArrayView bytes) {
+    QByteArray out = bytes.toByteArray();
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = ' ';
+    }
+    return out;
+}
 
 QString ledgerNumberText(int number) {
     return QStringLiteral("%1").arg(number, 5, 10, QLatin1Char('0'));

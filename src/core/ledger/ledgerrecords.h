@@ -40,6 +40,11 @@ struct LedgerIndexRecord {
     QByteArray encode() const;
 };
 
+// The bytes with every control character (below 0x20, and 0x7F) made a blank, as a ledger
+// entry's fields hold them: besides line breaks, DOS readers stop at 0x1A and a TAB or NUL
+// shifts the viewer's columns.
+QByteArray withoutControls(QByteArrayView bytes);
+
 // Dates in the ledger record. The invoice date is stored year first, the due date month first.
 enum class DateOrder { YyMmDd, MmDdYy };
 // 6 characters of the date; an invalid (absent) date gives 6 blanks.
