@@ -159,8 +159,7 @@ QVariant LedgerModel::data(const QModelIndex& index, int role) const {
         break;
     case ColAmount:
         odd = odd || e.isOdd(StoredEntry::OddAmount);
-        text =
-            e.isOdd(StoredEntry::OddAmount) ? e.AmountText : regional::formatMoney(e.AmountCents);
+        text = amountShown(e);
         oddWhat = QStringLiteral("an amount");
         break;
     case ColDueDate:

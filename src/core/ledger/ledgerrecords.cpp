@@ -190,6 +190,12 @@ std::optional<std::int64_t> readAmountField(QByteArrayView field) {
     return neg ? -value : value;
 }
 
+QString amountShown(const StoredEntry& e) {
+    if (!e.isOdd(StoredEntry::OddAmount))
+        return regional::formatMoney(e.AmountCents);
+    return e.AmountText.isEmpty() ? QStringLiteral("(blank)") : e.AmountText;
+}
+
 StoredEntry decodeEntry(QByteArrayView record) {
     Q_ASSERT(record.size() >= LedgerEntryRecord::kLength);
     StoredEntry e;

@@ -105,6 +105,10 @@ struct StoredEntry {
     bool isOdd(OddField f) const { return (odd & f) != 0; }
 };
 
+// An entry's amount as the operator reads it: money text ("$1,234.50"); the stored text when
+// it does not read, and "(blank)" for a blank field, which would otherwise show nothing.
+QString amountShown(const StoredEntry& e);
+
 // Decodes one record; `record` must hold at least LedgerEntryRecord::kLength bytes.
 StoredEntry decodeEntry(QByteArrayView record);
 

@@ -220,8 +220,7 @@ std::optional<QString> duplicateQuestion(const LedgerStore& store, const Posting
     const QString date = e.InvoiceDate.isValid() ? regional::shortDate(e.InvoiceDate)
                          : e.InvoiceDateText.trimmed().isEmpty() ? QStringLiteral("(no date)")
                                                                  : e.InvoiceDateText;
-    const QString amount =
-        e.isOdd(StoredEntry::OddAmount) ? e.AmountText : regional::formatMoney(e.AmountCents);
+    const QString amount = amountShown(e);
     return QStringLiteral("Invoice %1 is already in ledger %2, dated %3, for %4. Post it again?")
         .arg(e.InvoiceNumber.trimmed(), number, date, amount);
 }

@@ -131,6 +131,8 @@ private slots:
             QCOMPARE(e.AmountCents, cents);
         } else {
             QCOMPARE(e.AmountCents, qint64(0));
+            // Shown as stored, marked; a blank field is named, or nothing would show.
+            QCOMPARE(amountShown(e), text.isEmpty() ? "(blank)" : QString::fromLatin1(text));
         }
         QCOMPARE(e.odd & ~unsigned(StoredEntry::OddAmount), 0u);
     }
