@@ -244,6 +244,11 @@ LedgerChoice chooseLedger(LedgerStore& store, QStringView ledgerBox, QStringView
     return {{}, QStringLiteral("This customer has no ledger yet.")};
 }
 
+QString noEntriesNote(const LedgerStore& store, const QString& numberText) {
+    return QStringLiteral("Ledger %1 has no entries: its file %2 does not exist.")
+        .arg(numberText, store.ledgerPath(numberText));
+}
+
 QString ledgerTitle(const QString& numberText, QStringView customerName) {
     return QStringLiteral("Ledger %1 - %2").arg(numberText, customerName.trimmed());
 }
@@ -251,15 +256,17 @@ QString ledgerTitle(const QString& numberText, QStringView customerName) {
 LedgerLoad loadLedger(const LedgerStore& store, const QString& numberText, bool reloading) {
     try {
         if (auto c = store.readEntries(numberText))
-            return {std::move(*c), {}};
+            return {std::move(*c), {}, {}};
     } catch (const IoError& e) {
-        return {std::nullopt, e.text()};
+        return {std::nullopt, e.text(), {}};
     }
     if (reloading) {
-        return {std::nullopt, QStringLiteral("The ledger file %1 is no longer there.")
-                                  .arg(store.ledgerPath(numberText))};
+        return {std::nullopt,
+                QStringLiteral("The ledger file %1 is no longer there.")
+                    .arg(store.ledgerPath(numberText)),
+                {}};
     }
-    return {std::nullopt, QStringLiteral("This customer has no ledger yet.")};
+    return {LedgerContents{}, {}, noEntriesNote(store, numberText)};
 }
 
 } // namespace tw::ledger

@@ -89,15 +89,20 @@ struct LedgerChoice {
 };
 LedgerChoice chooseLedger(LedgerStore& store, QStringView ledgerBox, QStringView customerName);
 
+// "Ledger 00008 has no entries: its file F:\LEDGER\led00008.dat does not exist."
+QString noEntriesNote(const LedgerStore& store, const QString& numberText);
+
 // "Ledger 00013 - NAME"
 QString ledgerTitle(const QString& numberText, QStringView customerName);
 
 // A ledger read for the window, or the message naming the file that could not be read. A
-// file that is not there is a customer without entries when the window opens, and a file
-// that vanished when it reloads.
+// file that is not there is a ledger without entries when the window opens (no contents
+// with a note saying so, shown in place of the summary), and a file that vanished when it
+// reloads.
 struct LedgerLoad {
     std::optional<LedgerContents> contents;
     QString message;
+    QString note;
 };
 LedgerLoad loadLedger(const LedgerStore& store, const QString& numberText, bool reloading);
 

@@ -194,6 +194,11 @@ void LedgerStore::open(RecordFile& file, const QString& dosPath) const {
     openIn(file, paths_, folder_, dosPath);
 }
 
+bool LedgerStore::hasLedgerFile(const QString& numberText) const {
+    const QString native = paths_.toNative(ledgerPath(numberText));
+    return native.isEmpty() || QFileInfo::exists(native);
+}
+
 std::optional<int> LedgerStore::findCustomer(QStringView name, bool repairDamagedLast) {
     const QByteArray wanted = indexName(name);
     RecordFile file;

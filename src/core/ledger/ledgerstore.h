@@ -52,6 +52,10 @@ public:
     // repairDamagedLast, a match on such a record writes it again in full.
     std::optional<int> findCustomer(QStringView name, bool repairDamagedLast = false);
 
+    // Whether the ledger file of that number text exists. True where that cannot be told (a
+    // drive without a mapping): the append then says why it cannot write.
+    bool hasLedgerFile(const QString& numberText) const;
+
     struct Allocation {
         int number = 0;
         bool created = false; // false: the customer was found in the index under the lock

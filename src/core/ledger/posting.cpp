@@ -164,6 +164,7 @@ Prepared prepare(const EntryTexts& e) {
     Posting p;
     p.record = *bytes;
     p.ledger = ledger;
+    p.startsLedger = ledger && e.ledgerJustMade;
     p.customer = e.customer;
     p.invoice = e.invoice;
     p.amountCents = rec.AmountCents;
@@ -225,6 +226,17 @@ std::optional<QString> duplicateQuestion(const LedgerStore& store, const Posting
         .arg(e.InvoiceNumber.trimmed(), number, date, amount);
 }
 
+std::optional<QString> missingFileQuestion(const LedgerStore& store, const Posting& posting) {
+    if (!posting.ledger || posting.startsLedger)
+        return std::nullopt;
+    const QString number = ledgerNumberText(*posting.ledger);
+    if (store.hasLedgerFile(number))
+        return std::nullopt;
+    return QStringLiteral("Ledger %1 is in the index, but its file %2 does not exist. Start it "
+                          "with this invoice?")
+        .arg(number, store.ledgerPath(number));
+}
+
 PostOutcome postEntry(const EntryTexts& entry, LedgerStore& store, Host& host,
                       const AfterDurable& after) {
     PostOutcome out;
@@ -235,9 +247,11 @@ PostOutcome postEntry(const EntryTexts& entry, LedgerStore& store, Host& host,
         return out;
     }
     try {
-        if (const auto q = duplicateQuestion(store, *prepared.posting); q && !host.question(*q)) {
-            qCInfo(lcPosting).noquote() << "not posted, the operator declined:" << *q;
-            return out;
+        for (const auto& question : {missingFileQuestion, duplicateQuestion}) {
+            if (const auto q = question(store, *prepared.posting); q && !host.question(*q)) {
+                qCInfo(lcPosting).noquote() << "not posted, the operator declined:" << *q;
+                return out;
+            }
         }
     } catch (const IoError& e) {
         out.error = QStringLiteral("The invoice was not posted. %1").arg(e.text());

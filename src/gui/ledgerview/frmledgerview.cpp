@@ -137,11 +137,13 @@ bool frmLedgerView::reload() {
 
 bool frmLedgerView::load(bool reloading) {
     const ledger::LedgerStore store(paths_, folder_);
-    auto result = ledger::loadLedger(store, numberText_, reloading);
+    // A ledger shown without its file is reloaded as one: its file may still not be there.
+    auto result = ledger::loadLedger(store, numberText_, reloading && note_.isEmpty());
     if (!result.contents) {
         host_.message(result.message);
         return false;
     }
+    note_ = result.note;
     model_->setContents(std::move(*result.contents));
     showRows();
     return true;
@@ -161,7 +163,8 @@ void frmLedgerView::showRows() {
     const int last = model_->rowCount() - 1;
     if (model_->isIncompleteRow(last))
         grdLedger->setSpan(last, 0, 1, ledger::LedgerModel::ColumnCount);
-    lblSummary->setText(ledger::LedgerModel::summaryText(model_->summary()));
+    lblSummary->setText(note_.isEmpty() ? ledger::LedgerModel::summaryText(model_->summary())
+                                        : note_);
     selectRow(last);
 }
 

@@ -218,8 +218,11 @@ private slots:
     void loadMessagesNameTheFile() {
         tw::test::LedgerSandbox f;
         const LedgerStore store = f.store();
-        QCOMPARE(loadLedger(store, "00009", false).message,
-                 QStringLiteral("This customer has no ledger yet."));
+        // A ledger without its file has no entries, and says why.
+        const LedgerLoad none = loadLedger(store, "00009", false);
+        QCOMPARE(none.contents->count(), qint64(0));
+        QCOMPARE(none.note, QStringLiteral("Ledger 00009 has no entries: its file "
+                                           "F:\\LEDGER\\led00009.dat does not exist."));
         QCOMPARE(loadLedger(store, "00009", true).message,
                  QStringLiteral("The ledger file F:\\LEDGER\\led00009.dat is no longer there."));
         QVERIFY(QDir().mkpath(f.file("led00008.dat")));
