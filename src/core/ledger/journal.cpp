@@ -159,7 +159,15 @@ QString journalPosting(const LedgerStore& store, const Posting& posting, const P
     JournalEntry e = JournalEntry::now();
     e.action = posting.reversal ? JournalEntry::Action::Reverse : JournalEntry::Action::Post;
     e.ledgerNumber = ledgerNumberText(out.ledger);
+    // The ledger's owner as the index names it: the customer box may hold a name typed
+    // after the lookup.
     e.customerName = posting.customer.trimmed();
+    try {
+        if (const auto owner = store.ledgerOwner(out.ledger))
+            e.customerName = *owner;
+    } catch (const IoError&) {
+        // The posting is done; the line keeps the name it was posted under.
+    }
     // What the ledger holds, not what was typed.
     const StoredEntry stored = decodeEntry(posting.record);
     e.invoiceNumber = stored.InvoiceNumber;

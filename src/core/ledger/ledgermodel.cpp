@@ -231,17 +231,19 @@ QString LedgerModel::summaryText(const Summary& s) {
 }
 
 LedgerChoice chooseLedger(LedgerStore& store, QStringView ledgerBox, QStringView customerName) {
-    if (const auto n = parseLedgerNumber(ledgerBox.trimmed()))
-        return {ledgerNumberText(*n), {}};
-    if (customerName.trimmed().isEmpty())
-        return {{}, QStringLiteral("Choose a customer first.")};
+    std::optional<int> n = parseLedgerNumber(ledgerBox.trimmed());
+    if (!n && customerName.trimmed().isEmpty())
+        return {{}, {}, QStringLiteral("Choose a customer first.")};
     try {
-        if (const auto n = store.findCustomer(customerName))
-            return {ledgerNumberText(*n), {}};
+        if (!n)
+            n = store.findCustomer(customerName);
+        if (!n)
+            return {{}, {}, QStringLiteral("This customer has no ledger yet.")};
+        const QString owner = store.ledgerOwner(*n).value_or(customerName.trimmed().toString());
+        return {ledgerNumberText(*n), owner, {}};
     } catch (const IoError& e) {
-        return {{}, e.text()};
+        return {{}, {}, e.text()};
     }
-    return {{}, QStringLiteral("This customer has no ledger yet.")};
 }
 
 QString noEntriesNote(const LedgerStore& store, const QString& numberText) {

@@ -81,10 +81,11 @@ private:
 };
 
 // Which ledger the ledger window shows for the main window's choice: the number in the
-// ledger box, or else the customer's ledger from the index. A message instead when there is
-// none (or the index cannot be read).
+// ledger box, or else the customer's ledger from the index, with its owner as the index names
+// it. A message instead when there is none (or the index cannot be read).
 struct LedgerChoice {
     QString numberText; // empty with a message
+    QString owner;      // the name in the ledger's index record (else the customer's, trimmed)
     QString message;
 };
 LedgerChoice chooseLedger(LedgerStore& store, QStringView ledgerBox, QStringView customerName);

@@ -1,6 +1,7 @@
 #include "ledger/ledgerstore.h"
 
 #include "ledger/ledgerrecords.h"
+#include "platform/blanks.h"
 #include "platform/dospath.h"
 #include "platform/recordfile.h"
 #include "platform/text1252.h"
@@ -192,6 +193,19 @@ bool openIfThere(RecordFile& file, const DosPaths& paths, const QString& dos) {
 
 void LedgerStore::open(RecordFile& file, const QString& dosPath) const {
     openIn(file, paths_, folder_, dosPath);
+}
+
+std::optional<QString> LedgerStore::ledgerOwner(int number) const {
+    requireFolder(folder_, indexPath());
+    RecordFile file;
+    if (number < 1 || !openIfThere(file, paths_, indexPath()))
+        return std::nullopt;
+    char rec[kIdxLen];
+    if (file.read(std::int64_t(number - 1) * kIdxLen, rec, kIdxLen) < kNameEnd)
+        return std::nullopt;
+    const QString name = ansi::decode(
+        QByteArrayView(rec + LedgerIndexRecord::kNameOffset, LedgerIndexRecord::kNameWidth));
+    return trimBlanks(name).toString();
 }
 
 bool LedgerStore::hasLedgerFile(const QString& numberText) const {

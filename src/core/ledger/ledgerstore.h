@@ -52,6 +52,11 @@ public:
     // repairDamagedLast, a match on such a record writes it again in full.
     std::optional<int> findCustomer(QStringView name, bool repairDamagedLast = false);
 
+    // The customer name index record `number` holds, blanks trimmed: the ledger's owner, whom
+    // the ledger window and the journal name whatever the customer box shows. nullopt when the
+    // index has no such record (a record cut short after its name counts) or does not exist.
+    std::optional<QString> ledgerOwner(int number) const;
+
     // Whether the ledger file of that number text exists. True where that cannot be told (a
     // drive without a mapping): the append then says why it cannot write.
     bool hasLedgerFile(const QString& numberText) const;

@@ -532,13 +532,16 @@ void frmLedger::mnuHelp_Click() {
 }
 
 void frmLedger::mnuCustomerLedger_Click() {
+    // A name typed and not yet left is looked up first, as leaving the box does.
+    if (cboCust->hasFocus())
+        cboCust_LostFocus();
     ledger::LedgerStore store(ctx_.paths, gLedger);
     const auto c = ledger::chooseLedger(store, txtLedger->text(), cboCust->currentText());
     if (!c.message.isEmpty()) {
         ctx_.host->message(c.message);
         return;
     }
-    emit customerLedgerWanted(gLedger, c.numberText, cboCust->currentText());
+    emit customerLedgerWanted(gLedger, c.numberText, c.owner);
 }
 
 void frmLedger::mnuDbPath_Click() {

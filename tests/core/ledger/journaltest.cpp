@@ -155,20 +155,26 @@ private slots:
         }
     }
 
-    // Each posting leaves one line with what its record holds; a journal that cannot be
-    // written leaves the posting in place and says so.
+    // Each posting leaves one line with what its record holds, under the name the index gives
+    // the ledger's owner; a journal that cannot be written leaves the posting in place and
+    // says so.
     void postingsAreJournalled_data() {
         QTest::addColumn<bool>("reversal");
         QTest::addColumn<bool>("journalBlocked");
-        QTest::newRow("post") << false << false;
-        QTest::newRow("reverse") << true << false;
-        QTest::newRow("journal cannot be written") << false << true;
+        QTest::addColumn<QString>("owner"); // the name of index record 13; empty: no index
+        QTest::newRow("post") << false << false << "";
+        QTest::newRow("reverse") << true << false << "";
+        QTest::newRow("journal cannot be written") << false << true << "";
+        QTest::newRow("owner named by the index") << true << false << "OWNER, LTD";
     }
     void postingsAreJournalled() {
         QFETCH(bool, reversal);
         QFETCH(bool, journalBlocked);
+        QFETCH(QString, owner);
         LedgerSandbox f;
         LedgerStore store = f.store();
+        if (!owner.isEmpty())
+            writeAll(f.indexFile(), tw::test::indexOf(QStringList(12, "X") << owner));
         if (journalBlocked)
             QVERIFY(QDir().mkpath(f.file("POSTINGS.CSV")));
         LedgerEntryRecord r;
@@ -194,8 +200,9 @@ private slots:
         const QStringList fields = tw::test::parseCsvRecord(journal.mid(journalHeader().size()));
         QCOMPARE(fields.size(), 10);
         QCOMPARE(fields.mid(3),
-                 (QStringList{reversal ? "reverse" : "post", "00013", "Caf\u00e9, Inc.", "A1,\"1",
-                              "00004711", reversal ? "-1234.50" : "1234.50", "128"}));
+                 (QStringList{reversal ? "reverse" : "post", "00013",
+                              owner.isEmpty() ? "Caf\u00e9, Inc." : owner, "A1,\"1", "00004711",
+                              reversal ? "-1234.50" : "1234.50", "128"}));
         QCOMPARE(QDateTime::fromString(fields[0], Qt::ISODate).isValid(), true);
     }
 };

@@ -70,14 +70,15 @@ class LedgerViewWindowTest : public QObject {
 private slots:
     void cleanup() { tw::test::flushDeletes(); }
 
-    // Which ledger Ctrl+L opens: the ledger box first, else the customer's from the index.
+    // Which ledger Ctrl+L opens: the ledger box first, else the customer's from the index;
+    // titled with the owner the index names.
     void opensTheChosenLedger_data() {
         QTest::addColumn<QString>("ledgerBox");
         QTest::addColumn<QString>("customer");
         QTest::addColumn<QString>("title"); // empty: no window, the message instead
         QTest::addColumn<QString>("message");
         QTest::newRow("ledger box") << "00002"
-                                    << "BETA CO"
+                                    << "SOMEONE ELSE"
                                     << "Ledger 00002 - BETA CO"
                                     << "3 entries, total $3.00";
         QTest::newRow("index") << ""
@@ -118,6 +119,24 @@ private slots:
         QCOMPARE(t.view()->model()->rowCount(), rows);
         QCOMPARE(t.selectedRow(), rows - 1);
         QCOMPARE(t.view()->lblSummary->text(), message);
+    }
+
+    // A name typed into the customer box after a lookup, not yet left: Ctrl+L looks it up
+    // first and opens its owner's ledger, under the owner's name.
+    void ctrlLLooksUpATypedName() {
+        Fixture t;
+        t.w->cboCust->setFocus();
+        QTest::keyClicks(t.w->cboCust, "ALPHA");
+        QTest::keyClick(t.w->cboCust, Qt::Key_Tab);
+        QCOMPARE(t.w->txtLedger->text(), QStringLiteral("00001"));
+        t.w->cboCust->setFocus();
+        t.w->cboCust->lineEdit()->selectAll();
+        QTest::keyClicks(t.w->cboCust, "BETA CO");
+        t.ctrlL();
+        QCOMPARE(t.fx.host.messages, QStringList());
+        QVERIFY(t.view());
+        QCOMPARE(t.view()->windowTitle(), QStringLiteral("Ledger 00002 - BETA CO"));
+        QCOMPARE(t.view()->model()->rowCount(), 3);
     }
 
     void keysOfTheWindow() {
@@ -167,7 +186,7 @@ private slots:
         QCOMPARE(t.fx.host.messages.size(), 1);
         QVERIFY2(t.fx.host.messages.first().contains("F:\\LEDGER\\led00001.dat"),
                  qPrintable(t.fx.host.messages.first()));
-        QCOMPARE(t.view()->windowTitle(), QStringLiteral("Ledger 00002 - "));
+        QCOMPARE(t.view()->windowTitle(), QStringLiteral("Ledger 00002 - BETA CO"));
         QCOMPARE(t.view()->ledgerPath(), QStringLiteral("F:\\LEDGER\\led00002.dat"));
         QVERIFY(t.view()->reload());
         QCOMPARE(t.view()->model()->rowCount(), 3);
