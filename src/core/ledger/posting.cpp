@@ -15,7 +15,6 @@ namespace {
 
 const QString kBlankMessage = QStringLiteral("Warning: Customer, Date or Amount Cannot Be Blank!");
 const QString kNothingPosted = QStringLiteral("Nothing was posted.");
-constexpr int kFirstYear = 1930;
 
 bool isBlank(const QString& text) {
     return text.trimmed().isEmpty();
@@ -44,15 +43,15 @@ QString notANumber(const QString& field, const QString& text) {
 
 // The record keeps two-digit years, which the ledger reads as 1930 to 2029.
 bool storableYear(const QDate& date) {
-    return date.year() >= kFirstYear && date.year() <= kFirstYear + 99;
+    return date.year() >= regional::kFirstYear && date.year() <= regional::kLastYear;
 }
 
 QString yearNotStorable(const QString& field, const QString& text) {
     return QStringLiteral("The %1 \"%2\" is outside the years %3 to %4 that the ledger can "
                           "hold. %5")
         .arg(field, text.trimmed())
-        .arg(kFirstYear)
-        .arg(kFirstYear + 99)
+        .arg(regional::kFirstYear)
+        .arg(regional::kLastYear)
         .arg(kNothingPosted);
 }
 
