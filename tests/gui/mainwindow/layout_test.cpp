@@ -25,6 +25,7 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QToolButton>
 #include <QtTest>
 
 using tw::frmLedger;
@@ -72,6 +73,7 @@ private slots:
     void captionsFontsAndColours();
     void limitsAndStates();
     void tabOrderWalksTheForm();
+    void dateBoxesShowTheWidestDate();
 };
 
 void LayoutTest::twipsConversion() {
@@ -280,6 +282,34 @@ void LayoutTest::limitsAndStates() {
          std::initializer_list<QObject*>{w.Check1, w.txtLedger, w.AeDate, w.cboCust, w.txtDesc,
                                          w.Picture1, w.btnPost, w.lblPost, w.Data1})
         QVERIFY(!o->objectName().isEmpty() && s.w->findChild<QObject*>(o->objectName()) == o);
+}
+
+// Both date boxes show the widest date whole beside their calendar button, left and with the
+// cursor after it: up to the button they draw what a box wide enough for it draws.
+void LayoutTest::dateBoxesShowTheWidestDate() {
+    Shown s;
+    const int flashTime = QApplication::cursorFlashTime();
+    QApplication::setCursorFlashTime(0); // the cursor drawn steadily
+    for (tw::DateEntryBox* box : {s.w->AeDate, s.w->AeDue}) {
+        QLineEdit wide(box->parentWidget());
+        wide.setFont(box->font());
+        wide.setPalette(box->palette());
+        wide.setGeometry(box->x(), box->y(), 400, box->height());
+        wide.show();
+        const QWidget* button = box->findChild<QToolButton*>();
+        QVERIFY(button && button->isVisible());
+        for (bool focus : {false, true}) {
+            QImage images[2];
+            for (QLineEdit* e : {static_cast<QLineEdit*>(box), &wide}) {
+                (focus ? e : s.w->txtJob)->setFocus();
+                e->setText(QStringLiteral("12/29/2026"));
+                e->end(false);
+                images[e == &wide] = e->grab(QRect(0, 0, button->x(), box->height())).toImage();
+            }
+            QVERIFY2(images[0] == images[1], qPrintable(box->objectName()));
+        }
+    }
+    QApplication::setCursorFlashTime(flashTime);
 }
 
 void LayoutTest::tabOrderWalksTheForm() {
