@@ -431,7 +431,7 @@ void frmLedger::buildLayout() {
 
 void frmLedger::buildMenu() {
     QMenuBar* bar = menuBar();
-    File = bar->addMenu(QStringLiteral("File"));
+    File = bar->addMenu(QStringLiteral("&File"));
     File->setObjectName(QStringLiteral("File"));
 
     auto entry = [&](QAction*& member, const char* name, const QString& caption) {
@@ -457,7 +457,7 @@ void frmLedger::buildMenu() {
     mnuCustomerLedger->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     mnuCustomerLedger->setShortcutContext(Qt::WindowShortcut);
 
-    mnuHelp = bar->addAction(QStringLiteral("Help"));
+    mnuHelp = bar->addAction(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
 
     connect(mnuDefaultTax, &QAction::triggered, this, [this] { mnuDefaultTax_Click(); });
