@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QtTest>
 
@@ -172,6 +173,21 @@ private slots:
         QTest::keyClick(v->grdLedger, Qt::Key_Escape);
         tw::test::flushDeletes();
         QVERIFY(!t.view());
+    }
+
+    // Record numbers of a long ledger widen the row headings: the columns still fit the
+    // window as it opens.
+    void longLedgerFitsTheWindow() {
+        Fixture t;
+        QByteArray many;
+        for (int i = 0; i < 100000; ++i)
+            many += entry("A1", 100);
+        writeAll(t.file("led00002.dat"), many);
+        t.w->txtLedger->setText("00002");
+        t.w->mnuCustomerLedger->trigger();
+        tw::frmLedgerView* v = t.view();
+        QVERIFY(v && tw::test::activate(v));
+        QCOMPARE(v->grdLedger->horizontalScrollBar()->maximum(), 0);
     }
 
     // Asking for a ledger that cannot be shown leaves the open window as it was.
