@@ -52,15 +52,18 @@ QString CommandLine::Given::value(const QString& name) const {
 CommandLine::CommandLine(QString programFolder) : programFolder_(std::move(programFolder)) {}
 
 void CommandLine::addTask(const QCommandLineOption& option, const QString& argumentsSyntax,
-                          Task task) {
-    addTask(option, argumentsSyntax, {},
-            [task = std::move(task)](const QStringList& arguments, const Given&, QTextStream& out,
-                                     QTextStream& err) { return task(arguments, out, err); });
+                          Task task, const QString& argumentsHelp) {
+    addTask(
+        option, argumentsSyntax, {},
+        [task = std::move(task)](const QStringList& arguments, const Given&, QTextStream& out,
+                                 QTextStream& err) { return task(arguments, out, err); },
+        argumentsHelp);
 }
 
 void CommandLine::addTask(const QCommandLineOption& option, const QString& argumentsSyntax,
-                          const QList<QCommandLineOption>& taskOptions, TaskWithOptions task) {
-    tasks_.append(Entry{option, argumentsSyntax, taskOptions, std::move(task)});
+                          const QList<QCommandLineOption>& taskOptions, TaskWithOptions task,
+                          const QString& argumentsHelp) {
+    tasks_.append(Entry{option, argumentsSyntax, taskOptions, std::move(task), argumentsHelp});
 }
 
 std::optional<int> CommandLine::run(const QStringList& arguments, QTextStream& out,
@@ -90,12 +93,16 @@ std::optional<int> CommandLine::run(const QStringList& arguments, QTextStream& o
             parser.addOption(o);
         }
     }
-    // Only tasks take arguments; --help lists what each one takes.
+    // Only tasks take arguments; --help lists what each one takes, under its name ("folder"
+    // of "[folder]"), so that the list of arguments never stands empty.
     for (const Entry& e : tasks_) {
-        if (!e.argumentsSyntax.isEmpty())
-            parser.addPositionalArgument(QString(), QString(),
-                                         QStringLiteral("--") + e.option.names().constLast() +
-                                             QLatin1Char(' ') + e.argumentsSyntax);
+        if (e.argumentsSyntax.isEmpty())
+            continue;
+        QString name = e.argumentsSyntax;
+        name.remove(QLatin1Char('[')).remove(QLatin1Char(']'));
+        parser.addPositionalArgument(name, e.argumentsHelp,
+                                     QStringLiteral("--") + e.option.names().constLast() +
+                                         QLatin1Char(' ') + e.argumentsSyntax);
     }
 
     const QString program = arguments.isEmpty() ? appTitle().toLower() : arguments.first();
@@ -183,8 +190,12 @@ CommandLine programCommandLine(const QString& programFolder) {
                 err.flush();
                 return CommandLine::kUsageError;
             }
-            return ledger::runLedgerCheck(args.value(0), DosPaths(given.settingsFolder()), out);
-        });
+            return ledger::runLedgerCheck(args.isEmpty() ? std::nullopt
+                                                         : std::optional<QString>(args.first()),
+                                          DosPaths(given.settingsFolder()), out);
+        },
+        QStringLiteral("The ledger folder --check-ledger checks: a DOS path such as F:\\LEDGER "
+                       "or a native folder. Without it, the folder Ledger.dat names."));
     return line;
 }
 

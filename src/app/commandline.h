@@ -50,12 +50,15 @@ public:
     explicit CommandLine(QString programFolder = QString());
 
     // argumentsSyntax names what the task takes after the option in --help, for example
-    // "[folder]"; empty when it takes nothing.
-    void addTask(const QCommandLineOption& option, const QString& argumentsSyntax, Task task);
+    // "[folder]"; empty when it takes nothing. argumentsHelp says what that is, under the name
+    // in the syntax.
+    void addTask(const QCommandLineOption& option, const QString& argumentsSyntax, Task task,
+                 const QString& argumentsHelp = QString());
     // A task with options of its own (--dry-run of --post-file): they are listed in --help and
     // refused when given without the task. Tasks may share an option of the same name.
     void addTask(const QCommandLineOption& option, const QString& argumentsSyntax,
-                 const QList<QCommandLineOption>& taskOptions, TaskWithOptions task);
+                 const QList<QCommandLineOption>& taskOptions, TaskWithOptions task,
+                 const QString& argumentsHelp = QString());
 
     // Parses the arguments (the program's name first, as main receives them) and answers what
     // ends the program here: the exit code, or nothing when the windows are to open.
@@ -72,6 +75,7 @@ private:
         QString argumentsSyntax;
         QList<QCommandLineOption> taskOptions;
         TaskWithOptions task;
+        QString argumentsHelp;
     };
     QString programFolder_;
     settings::SettingsLocation where_;

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QtTest>
@@ -110,6 +111,9 @@ private slots:
             withTasks().run(QStringList{QStringLiteral("tallywork")} + args, outStream, errStream);
         QCOMPARE(code.value_or(-1), exitCode);
         QVERIFY2(outText.contains(out), qPrintable(outText));
+        // No heading stands empty in --help.
+        QVERIFY2(!outText.contains(QRegularExpression("Arguments:\\n *(\\n|$)")),
+                 qPrintable(outText));
         QVERIFY2(errText.contains(err), qPrintable(errText));
         // A refused command line says nothing on standard output; a window run says nothing.
         if (exitCode == 2 || exitCode == -1)
@@ -173,6 +177,9 @@ private slots:
                 .run(QStringList{QStringLiteral("tallywork")} + args, outStream, errStream);
         QCOMPARE(code.value_or(-1), exitCode);
         QVERIFY2(outText.contains(out), qPrintable(outText));
+        // No heading stands empty in --help.
+        QVERIFY2(!outText.contains(QRegularExpression("Arguments:\\n *(\\n|$)")),
+                 qPrintable(outText));
         QVERIFY2(errText.contains(err), qPrintable(errText));
     }
 

@@ -19,40 +19,48 @@ void writeAll(const QString& path, const QByteArray& bytes) {
         throw std::runtime_error("cannot write test file " + path.toStdString());
 }
 
-QStringList parseCsvRecord(const QByteArray& line) {
+QList<QStringList> parseCsv(const QByteArray& text) {
+    QList<QStringList> rows;
     QStringList fields;
     QByteArray f;
     qsizetype i = 0;
-    for (;;) {
+    while (i < text.size()) {
         f.clear();
-        if (i < line.size() && line[i] == '"') {
-            ++i;
-            for (;; ++i) {
-                if (i >= line.size())
+        if (text[i] == '"') {
+            for (++i;; ++i) {
+                if (i >= text.size())
                     return {};
-                if (line[i] == '"') {
-                    if (i + 1 < line.size() && line[i + 1] == '"') {
-                        f += '"';
-                        ++i;
-                        continue;
-                    }
-                    ++i;
+                if (text[i] == '"' && i + 1 < text.size() && text[i + 1] == '"')
+                    f += text[i++];
+                else if (text[i] == '"')
                     break;
-                }
-                f += line[i];
+                else
+                    f += text[i];
             }
+            ++i;
         } else {
-            while (i < line.size() && line[i] != ',' && line[i] != '\r')
-                f += line[i++];
+            while (i < text.size() && !QByteArrayView(",\r\n\"").contains(text[i]))
+                f += text[i++];
         }
         fields << QString::fromUtf8(f);
-        if (i < line.size() && line[i] == ',') {
+        if (i < text.size() && text[i] == ',') {
             ++i;
-            continue;
+        } else if (text.mid(i, 2) == "\r\n") {
+            rows << fields;
+            fields.clear();
+            i += 2;
+        } else {
+            return {}; // a quote inside a field, a bare CR or LF, or no line end at the end
         }
-        return line.mid(i) == "\r\n" ? fields : QStringList{};
     }
+    return rows;
 }
+
+QStringList parseCsvRecord(const QByteArray& line) {
+    const QList<QStringList> rows = parseCsv(line);
+    return rows.size() == 1 ? rows.first() : QStringList{};
+}
+
 QString dataFile(const QString& name) {
     return QStringLiteral(TW_TEST_DATA_DIR "/") + name;
 }

@@ -43,8 +43,11 @@ sampleEntry(const QString& invoice,
             const QString& description = QStringLiteral("500, Business cards"),
             std::int64_t cents = 12345);
 
-// The fields of one CSV record as RFC 4180 reads it, which must end in CR LF right after its
-// last field; empty when it does not read.
+// The records of a CSV text as RFC 4180 reads it, each ending in CR LF; empty when any part
+// of it does not read.
+QList<QStringList> parseCsv(const QByteArray& text);
+// The fields of one CSV record, which must end in CR LF right after its last field; empty
+// when it does not read.
 QStringList parseCsvRecord(const QByteArray& line);
 
 } // namespace tw::test

@@ -2,6 +2,8 @@
 
 #include "platform/regional.h"
 
+#include <algorithm>
+
 namespace tw::entry {
 
 namespace {
@@ -43,7 +45,17 @@ std::optional<QString> applyDateKey(QStringView text, DateKey key, const QDate& 
     case DateKey::Today:
         break;
     }
-    return regional::shortDate(d);
+    // Beyond the years a ledger stores, Post would refuse the date: the steps stop there.
+    return regional::shortDate(
+        std::clamp(d, QDate(regional::kFirstYear, 1, 1), QDate(regional::kLastYear, 12, 31)));
+}
+
+QString dateKeysText() {
+    return QStringLiteral("In a date box, T puts today's date, + or Up goes a day later, - or "
+                          "Down a day earlier, PgUp a month later and PgDn a month earlier, "
+                          "between 1/1/%1 and 12/31/%2.")
+        .arg(regional::kFirstYear)
+        .arg(regional::kLastYear);
 }
 
 } // namespace tw::entry

@@ -9,6 +9,8 @@
 
 #include <QSysInfo>
 
+#include <algorithm>
+
 #include <pwd.h>
 #include <unistd.h>
 
@@ -111,20 +113,43 @@ QByteArray journalLine(const JournalEntry& e) {
     return line;
 }
 
+QByteArray tornLineEnd(QByteArrayView torn) {
+    if (torn.isEmpty())
+        return {};
+    // Each quote opens or closes a quoted field (a doubled quote does both): an odd count
+    // leaves one open, which the line end would otherwise extend into the next line.
+    if (torn.count('"') % 2 != 0)
+        return "\"\r\n";
+    return torn.endsWith('\r') ? "\n" : "\r\n";
+}
+
+namespace {
+
+// The text after the journal's last line feed, read back from its end.
+QByteArray lastLineOf(const RecordFile& file, std::int64_t end) {
+    constexpr std::int64_t kStep = 4096;
+    QByteArray tail;
+    for (std::int64_t from = end; from > 0;) {
+        const std::int64_t at = std::max<std::int64_t>(0, from - kStep);
+        QByteArray chunk(qsizetype(from - at), Qt::Uninitialized);
+        chunk.resize(qsizetype(file.read(at, chunk.data(), chunk.size())));
+        tail.prepend(chunk);
+        if (const qsizetype lf = chunk.lastIndexOf('\n'); lf >= 0)
+            return tail.sliced(lf + 1);
+        from = at;
+    }
+    return tail;
+}
+
+} // namespace
+
 void appendJournal(const LedgerStore& store, const JournalEntry& e) {
     RecordFile file;
     store.open(file, store.folderFile(journalFileName()));
     RangeLock lock(file, kLockOffset, 1, kLockTimeoutMs);
     const std::int64_t end = file.length();
-    QByteArray bytes;
-    if (end == 0) {
-        bytes = journalHeader();
-    } else {
-        char last = 0;
-        file.read(end - 1, &last, 1);
-        if (last != '\n')
-            bytes = "\r\n";
-    }
+    // A journal created empty by a failed first write still gets its header.
+    QByteArray bytes = end == 0 ? journalHeader() : tornLineEnd(lastLineOf(file, end));
     bytes += journalLine(e);
     file.write(end, bytes);
     file.sync();
@@ -134,7 +159,15 @@ QString journalPosting(const LedgerStore& store, const Posting& posting, const P
     JournalEntry e = JournalEntry::now();
     e.action = posting.reversal ? JournalEntry::Action::Reverse : JournalEntry::Action::Post;
     e.ledgerNumber = ledgerNumberText(out.ledger);
+    // The ledger's owner as the index names it: the customer box may hold a name typed
+    // after the lookup.
     e.customerName = posting.customer.trimmed();
+    try {
+        if (const auto owner = store.ledgerOwner(out.ledger))
+            e.customerName = *owner;
+    } catch (const IoError&) {
+        // The posting is done; the line keeps the name it was posted under.
+    }
     // What the ledger holds, not what was typed.
     const StoredEntry stored = decodeEntry(posting.record);
     e.invoiceNumber = stored.InvoiceNumber;

@@ -44,9 +44,15 @@ QString isoTimeWithOffset(const QDateTime& t);
 // Plain decimal with two places: 123450 gives 1234.50, -5 gives -0.05.
 QString plainAmount(std::int64_t cents);
 
+// What ends a torn last line of the journal (the text after its last line feed) so that a CSV
+// reader reads it as one short row and the next line whole: a closing quote first when it
+// leaves a quoted field open, then CR LF (only LF after a CR). Empty for an empty text.
+QByteArray tornLineEnd(QByteArrayView torn);
+
 // Appends the entry's line to the journal in the store's ledger folder, creating it with its
 // header. The line is written under a lock that every journal writer takes and is on disk
-// on return. A line left torn by an earlier crash is ended first, so the new line stays whole.
+// on return. A line left torn by an earlier crash is ended first (tornLineEnd), so the new line
+// stays whole.
 // Throws IoError naming the file.
 void appendJournal(const LedgerStore& store, const JournalEntry& e);
 

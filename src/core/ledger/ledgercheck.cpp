@@ -14,6 +14,8 @@
 #include <QMap>
 #include <QTextStream>
 
+#include <algorithm>
+
 #include <vector>
 
 namespace tw::ledger {
@@ -48,14 +50,14 @@ int ledgerFileNumber(const QString& name) {
     return parseLedgerNumber(QStringView(name).mid(3, 5)).value_or(0);
 }
 
+// A damaged field's bytes as printable text: one problem stays one line.
 QString quoted(QByteArrayView bytes) {
-    return QLatin1Char('"') + ansi::decode(QByteArray(bytes.data(), bytes.size())) +
-           QLatin1Char('"');
+    return QLatin1Char('"') + ansi::printable(ansi::decode(bytes)) + QLatin1Char('"');
 }
 
 // The last partial record of a file: torn, or whole but for its line end (CR LF or LF).
-QString tailProblem(qsizetype have, int length) {
-    if (have >= length - 2)
+QString tailProblem(bool lacksLineEnd, qsizetype have, int length) {
+    if (lacksLineEnd)
         return QStringLiteral("the last record lacks its line end (%1 of %2 bytes).")
             .arg(have)
             .arg(length);
@@ -82,8 +84,8 @@ public:
     }
 
 private:
-    void problem(const QString& file, std::int64_t offset, const QString& what) {
-        report_.problems.append(LedgerProblem{file, offset, what});
+    void problem(const QString& file, std::int64_t offset, const QString& what, bool note = false) {
+        report_.problems.append(LedgerProblem{file, offset, what, note});
     }
 
     // The folder's index and ledger files, matched without regard to case as the DOS
@@ -113,10 +115,8 @@ private:
         try {
             RecordFile file;
             file.open(fi.filePath(), shown, RecordFile::Mode::ReadOnly);
-            if (recordLength == kEntryLength) {
-                LedgerContents contents = readLedger(file);
-                return contents.records + contents.trailing;
-            }
+            if (recordLength == kEntryLength)
+                return readLedgerBytes(file);
             QByteArray bytes(qsizetype(file.length()), Qt::Uninitialized);
             bytes.resize(qsizetype(file.read(0, bytes.data(), bytes.size())));
             return bytes;
@@ -165,17 +165,21 @@ private:
             }
         }
         if (const qsizetype rest = bytes->size() % kIndexLength)
-            problem(shown, std::int64_t(whole) * kIndexLength, tailProblem(rest, kIndexLength));
+            problem(shown, std::int64_t(whole) * kIndexLength,
+                    tailProblem(rest >= kIndexLength - 2, rest, kIndexLength));
     }
 
     void checkLedgerFiles() {
         const int indexed = report_.indexRecords;
-        // Index records without a file: an allocation whose first entry was never written.
+        // Index records without a file: a ledger allocated by another program before its first
+        // invoice, or one whose first append failed. Nothing is lost, so only a note.
         for (int n = 1; n <= indexed; ++n) {
             if (!ledgers_.contains(n)) {
-                problem(
-                    displayName(display_, index_.fileName()), std::int64_t(n - 1) * kIndexLength,
-                    QStringLiteral("ledger %1 has no file led%1.dat.").arg(ledgerNumberText(n)));
+                problem(displayName(display_, index_.fileName()),
+                        std::int64_t(n - 1) * kIndexLength,
+                        QStringLiteral("ledger %1 has no entries: no file led%1.dat.")
+                            .arg(ledgerNumberText(n)),
+                        true);
             }
         }
         for (auto it = ledgers_.cbegin(); it != ledgers_.cend(); ++it) {
@@ -198,14 +202,16 @@ private:
 
     void checkLedgerFile(const QFileInfo& fi, const QString& shown) {
         ++report_.ledgerFiles;
-        const std::optional<QByteArray> bytes = readWhole(fi, shown, kEntryLength);
+        std::optional<QByteArray> bytes = readWhole(fi, shown, kEntryLength);
         if (!bytes)
             return;
-        const qsizetype whole = bytes->size() / kEntryLength;
-        report_.entries += whole;
-        for (qsizetype i = 0; i < whole; ++i) {
-            const QByteArrayView rec =
-                QByteArrayView(*bytes).sliced(i * kEntryLength, kEntryLength);
+        const qsizetype rest = bytes->size() % kEntryLength;
+        // A last record that lacks only its line end is an entry, checked as the others.
+        const LedgerContents contents = ledgerContents(std::move(*bytes));
+        const std::int64_t count = contents.count();
+        report_.entries += count;
+        for (std::int64_t i = 0; i < count; ++i) {
+            const QByteArrayView rec = contents.record(i);
             const std::int64_t at = std::int64_t(i) * kEntryLength;
             const QByteArrayView invoiceDate = rec.sliced(kInvoiceDateAt, 6);
             const QByteArrayView dueDate = rec.sliced(kDueDateAt, 6);
@@ -224,8 +230,11 @@ private:
             if (rec.sliced(kLineEndAt) != QByteArrayView("\r\n"))
                 say(kLineEndAt, QStringLiteral("does not end in CR LF."));
         }
-        if (const qsizetype rest = bytes->size() % kEntryLength)
-            problem(shown, std::int64_t(whole) * kEntryLength, tailProblem(rest, kEntryLength));
+        if (rest != 0) {
+            const std::int64_t whole = count - (contents.lastLacksLineEnd ? 1 : 0);
+            problem(shown, whole * kEntryLength,
+                    tailProblem(contents.lastLacksLineEnd, rest, kEntryLength));
+        }
     }
 
     QString native_, display_;
@@ -237,16 +246,27 @@ private:
 } // namespace
 
 QString LedgerProblem::line() const {
-    return QStringLiteral("%1 offset %2: %3").arg(file).arg(offset).arg(what);
+    return QStringLiteral("%1 offset %2: %3%4")
+        .arg(file)
+        .arg(offset)
+        .arg(note ? QStringLiteral("note: ") : QString(), what);
+}
+
+bool LedgerCheckReport::sound() const {
+    return std::all_of(problems.cbegin(), problems.cend(),
+                       [](const LedgerProblem& p) { return p.note; });
 }
 
 LedgerCheckReport checkLedgerFolder(const QString& nativeFolder, const QString& displayFolder) {
     return Checker(nativeFolder, displayFolder).run();
 }
 
-int runLedgerCheck(const QString& folderArgument, const DosPaths& paths, QTextStream& out) {
-    QString display = folderArgument;
-    if (display.isEmpty()) {
+int runLedgerCheck(const std::optional<QString>& folderArgument, const DosPaths& paths,
+                   QTextStream& out) {
+    QString display;
+    if (folderArgument) {
+        display = *folderArgument;
+    } else {
         const settings::SettingsStore store(paths.programFolder());
         display = store.read(settings::kLedger).value_or(QString());
         if (display.isEmpty()) {
@@ -262,24 +282,39 @@ int runLedgerCheck(const QString& folderArgument, const DosPaths& paths, QTextSt
             return 1;
         }
     }
-    const QString native = !driveOf(display).isNull() ? paths.toNative(display) : display;
-    if (native.isEmpty()) {
-        out << display << ": the drive " << display.left(2) << " is not mapped.\n";
-        return 1;
+    QString native = display;
+    if (display.trimmed().isEmpty()) {
+        // An empty name given is no folder, not a way to ask for the one Ledger.dat names.
+        display = QStringLiteral("\"%1\"").arg(display);
+        native.clear();
+    } else if (!driveOf(display).isNull()) {
+        native = paths.toNative(display);
+        if (native.isEmpty()) {
+            out << ansi::printable(display) << ": the drive " << display.left(2)
+                << " is not mapped.\n";
+            return 1;
+        }
     }
     // Two PCs are kept from writing one ledger at once only on a file system that hands the
     // record locks to the server: the operator sees which one the folder lies on.
-    out << display << ": file system " << mountOfFolder(native).describe() << ".\n";
+    out << ansi::printable(display) << ": file system " << mountOfFolder(native).describe()
+        << ".\n";
     const LedgerCheckReport report = checkLedgerFolder(native, display);
-    for (const LedgerProblem& p : report.problems)
-        out << p.line() << '\n';
-    out << display << ": " << report.indexRecords << " index records, " << report.ledgerFiles
-        << " ledger files, " << report.entries << " entries: ";
-    if (report.sound())
-        out << "sound.\n";
+    qsizetype notes = 0;
+    for (const LedgerProblem& p : report.problems) {
+        out << ansi::printable(p.line()) << '\n';
+        notes += p.note ? 1 : 0;
+    }
+    const qsizetype problems = report.problems.size() - notes;
+    out << ansi::printable(display) << ": " << report.indexRecords << " index records, "
+        << report.ledgerFiles << " ledger files, " << report.entries << " entries: ";
+    if (problems == 0)
+        out << "sound";
     else
-        out << report.problems.size() << (report.problems.size() == 1 ? " problem" : " problems")
-            << " found.\n";
+        out << problems << (problems == 1 ? " problem" : " problems") << " found";
+    if (notes > 0)
+        out << ", " << notes << (notes == 1 ? " note" : " notes");
+    out << ".\n";
     out.flush();
     return report.sound() ? 0 : 1;
 }

@@ -129,8 +129,11 @@ QVariant LedgerModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole && role != OddRole && role != Qt::ToolTipRole)
         return {};
 
-    const StoredEntry& e = decoded(recordAt(index.row()));
-    bool odd = e.isOdd(StoredEntry::OddLineEnd);
+    const std::int64_t record = recordAt(index.row());
+    const StoredEntry& e = decoded(record);
+    // An entry like the others, whose line end the next posting writes.
+    const bool unterminated = contents_.lastLacksLineEnd && record == contents_.count() - 1;
+    bool odd = unterminated || e.isOdd(StoredEntry::OddLineEnd);
     QString text;
     QString oddWhat;
     switch (col) {
@@ -156,8 +159,7 @@ QVariant LedgerModel::data(const QModelIndex& index, int role) const {
         break;
     case ColAmount:
         odd = odd || e.isOdd(StoredEntry::OddAmount);
-        text =
-            e.isOdd(StoredEntry::OddAmount) ? e.AmountText : regional::formatMoney(e.AmountCents);
+        text = amountShown(e);
         oddWhat = QStringLiteral("an amount");
         break;
     case ColDueDate:
@@ -174,6 +176,9 @@ QVariant LedgerModel::data(const QModelIndex& index, int role) const {
         if (e.isOdd(StoredEntry::OddLineEnd))
             return QStringLiteral("This record does not end where a record should: the file "
                                   "is out of step.");
+        if (unterminated)
+            return QStringLiteral("This last record lacks its line end; the next posting to "
+                                  "this ledger completes it.");
         if (odd)
             return QStringLiteral("The file holds \"%1\" here, which does not read as %2.")
                 .arg(text, oddWhat);
@@ -226,17 +231,24 @@ QString LedgerModel::summaryText(const Summary& s) {
 }
 
 LedgerChoice chooseLedger(LedgerStore& store, QStringView ledgerBox, QStringView customerName) {
-    if (const auto n = parseLedgerNumber(ledgerBox.trimmed()))
-        return {ledgerNumberText(*n), {}};
-    if (customerName.trimmed().isEmpty())
-        return {{}, QStringLiteral("Choose a customer first.")};
+    std::optional<int> n = parseLedgerNumber(ledgerBox.trimmed());
+    if (!n && customerName.trimmed().isEmpty())
+        return {{}, {}, QStringLiteral("Choose a customer first.")};
     try {
-        if (const auto n = store.findCustomer(customerName))
-            return {ledgerNumberText(*n), {}};
+        if (!n)
+            n = store.findCustomer(customerName);
+        if (!n)
+            return {{}, {}, QStringLiteral("This customer has no ledger yet.")};
+        const QString owner = store.ledgerOwner(*n).value_or(customerName.trimmed().toString());
+        return {ledgerNumberText(*n), owner, {}};
     } catch (const IoError& e) {
-        return {{}, e.text()};
+        return {{}, {}, e.text()};
     }
-    return {{}, QStringLiteral("This customer has no ledger yet.")};
+}
+
+QString noEntriesNote(const LedgerStore& store, const QString& numberText) {
+    return QStringLiteral("Ledger %1 has no entries: its file %2 does not exist.")
+        .arg(numberText, store.ledgerPath(numberText));
 }
 
 QString ledgerTitle(const QString& numberText, QStringView customerName) {
@@ -246,15 +258,17 @@ QString ledgerTitle(const QString& numberText, QStringView customerName) {
 LedgerLoad loadLedger(const LedgerStore& store, const QString& numberText, bool reloading) {
     try {
         if (auto c = store.readEntries(numberText))
-            return {std::move(*c), {}};
+            return {std::move(*c), {}, {}};
     } catch (const IoError& e) {
-        return {std::nullopt, e.text()};
+        return {std::nullopt, e.text(), {}};
     }
     if (reloading) {
-        return {std::nullopt, QStringLiteral("The ledger file %1 is no longer there.")
-                                  .arg(store.ledgerPath(numberText))};
+        return {std::nullopt,
+                QStringLiteral("The ledger file %1 is no longer there.")
+                    .arg(store.ledgerPath(numberText)),
+                {}};
     }
-    return {std::nullopt, QStringLiteral("This customer has no ledger yet.")};
+    return {LedgerContents{}, {}, noEntriesNote(store, numberText)};
 }
 
 } // namespace tw::ledger

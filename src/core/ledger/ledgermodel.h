@@ -30,7 +30,8 @@ public:
         ColumnCount
     };
     // True on a cell whose stored text does not read as a date or an amount (or a record out
-    // of step with the file), and on the incomplete record's row.
+    // of step with the file), on the row of a last record that lacks its line end, and on the
+    // torn record's row.
     static constexpr int OddRole = Qt::UserRole + 1;
 
     explicit LedgerModel(QObject* parent = nullptr);
@@ -80,23 +81,29 @@ private:
 };
 
 // Which ledger the ledger window shows for the main window's choice: the number in the
-// ledger box, or else the customer's ledger from the index. A message instead when there is
-// none (or the index cannot be read).
+// ledger box, or else the customer's ledger from the index, with its owner as the index names
+// it. A message instead when there is none (or the index cannot be read).
 struct LedgerChoice {
     QString numberText; // empty with a message
+    QString owner;      // the name in the ledger's index record (else the customer's, trimmed)
     QString message;
 };
 LedgerChoice chooseLedger(LedgerStore& store, QStringView ledgerBox, QStringView customerName);
+
+// "Ledger 00008 has no entries: its file F:\LEDGER\led00008.dat does not exist."
+QString noEntriesNote(const LedgerStore& store, const QString& numberText);
 
 // "Ledger 00013 - NAME"
 QString ledgerTitle(const QString& numberText, QStringView customerName);
 
 // A ledger read for the window, or the message naming the file that could not be read. A
-// file that is not there is a customer without entries when the window opens, and a file
-// that vanished when it reloads.
+// file that is not there is a ledger without entries when the window opens (no contents
+// with a note saying so, shown in place of the summary), and a file that vanished when it
+// reloads.
 struct LedgerLoad {
     std::optional<LedgerContents> contents;
     QString message;
+    QString note;
 };
 LedgerLoad loadLedger(const LedgerStore& store, const QString& numberText, bool reloading);
 

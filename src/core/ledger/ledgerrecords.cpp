@@ -19,15 +19,9 @@ QByteArray lineField(QStringView text, int width) {
     return out;
 }
 
-// A text fitted to a ledger entry field. Every control character becomes a blank: besides
-// line breaks, DOS readers stop at 0x1A and a TAB or NUL shifts the viewer's columns.
+// A text fitted to a ledger entry field, without control characters.
 QByteArray entryField(QStringView text, int width) {
-    QByteArray out = ansi::field(text, width);
-    for (char& c : out) {
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
-            c = ' ';
-    }
-    return out;
+    return withoutControls(ansi::field(text, width));
 }
 
 // Ten million and more is beyond what the viewer's amounts hold, even where the text would fit.
@@ -38,6 +32,15 @@ QByteArray twoDigits(int v) {
 }
 
 } // namespace
+
+QByteArray withoutControls(QByteArrayView bytes) {
+    QByteArray out = bytes.toByteArray();
+    for (char& c : out) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
+            c = ' ';
+    }
+    return out;
+}
 
 QString ledgerNumberText(int number) {
     return QStringLiteral("%1").arg(number, 5, 10, QLatin1Char('0'));
@@ -187,6 +190,12 @@ std::optional<std::int64_t> readAmountField(QByteArrayView field) {
     return neg ? -value : value;
 }
 
+QString amountShown(const StoredEntry& e) {
+    if (!e.isOdd(StoredEntry::OddAmount))
+        return regional::formatMoney(e.AmountCents);
+    return e.AmountText.isEmpty() ? QStringLiteral("(blank)") : e.AmountText;
+}
+
 StoredEntry decodeEntry(QByteArrayView record) {
     Q_ASSERT(record.size() >= LedgerEntryRecord::kLength);
     StoredEntry e;
@@ -220,7 +229,19 @@ StoredEntry decodeEntry(QByteArrayView record) {
     return e;
 }
 
-LedgerContents readLedger(const RecordFile& file) {
+Trailing trailingKind(qsizetype bytes) {
+    if (bytes == 0)
+        return Trailing::None;
+    return bytes >= LedgerEntryRecord::kLength - 2 ? Trailing::LacksLineEnd : Trailing::Torn;
+}
+
+QByteArray missingLineEnd(qsizetype bytes) {
+    if (trailingKind(bytes) != Trailing::LacksLineEnd)
+        return {};
+    return QByteArray("\r\n").last(LedgerEntryRecord::kLength - bytes);
+}
+
+QByteArray readLedgerBytes(const RecordFile& file) {
     // Reads of a few records' worth cost a system call each; one large read a step keeps a
     // long ledger at the speed of the disk.
     constexpr std::int64_t kStep = std::int64_t(SequentialReader::kReadBytes) * 8;
@@ -235,13 +256,31 @@ LedgerContents readLedger(const RecordFile& file) {
             break;
     }
     bytes.truncate(qsizetype(have));
+    return bytes;
+}
+
+LedgerContents ledgerContents(QByteArray bytes) {
     LedgerContents c;
-    const qsizetype whole = bytes.size() - bytes.size() % LedgerEntryRecord::kLength;
-    c.trailing = bytes.sliced(whole);
-    bytes.truncate(whole);
+    const qsizetype rest = bytes.size() % LedgerEntryRecord::kLength;
+    switch (trailingKind(rest)) {
+    case Trailing::None:
+        break;
+    case Trailing::LacksLineEnd:
+        bytes += missingLineEnd(rest);
+        c.lastLacksLineEnd = true;
+        break;
+    case Trailing::Torn:
+        c.trailing = bytes.last(rest);
+        bytes.chop(rest);
+        break;
+    }
     bytes.squeeze();
     c.records = std::move(bytes);
     return c;
+}
+
+LedgerContents readLedger(const RecordFile& file) {
+    return ledgerContents(readLedgerBytes(file));
 }
 
 } // namespace tw::ledger

@@ -40,6 +40,11 @@ struct LedgerIndexRecord {
     QByteArray encode() const;
 };
 
+// The bytes with every control character (below 0x20, and 0x7F) made a blank, as a ledger
+// entry's fields hold them: besides line breaks, DOS readers stop at 0x1A and a TAB or NUL
+// shifts the viewer's columns.
+QByteArray withoutControls(QByteArrayView bytes);
+
 // Dates in the ledger record. The invoice date is stored year first, the due date month first.
 enum class DateOrder { YyMmDd, MmDdYy };
 // 6 characters of the date; an invalid (absent) date gives 6 blanks.
@@ -100,6 +105,10 @@ struct StoredEntry {
     bool isOdd(OddField f) const { return (odd & f) != 0; }
 };
 
+// An entry's amount as the operator reads it: money text ("$1,234.50"); the stored text when
+// it does not read, and "(blank)" for a blank field, which would otherwise show nothing.
+QString amountShown(const StoredEntry& e);
+
 // Decodes one record; `record` must hold at least LedgerEntryRecord::kLength bytes.
 StoredEntry decodeEntry(QByteArrayView record);
 
@@ -111,11 +120,27 @@ std::optional<QDate> readDateField(QByteArrayView field, DateOrder order);
 // included.
 std::optional<std::int64_t> readAmountField(QByteArrayView field);
 
-// A ledger file's bytes: its whole records, and the bytes of a partial record after them
-// (an interrupted write, or a file that does not hold ledger records).
+// What follows the whole records of a ledger file. Every reader and the append decide by this
+// one rule, so that a record the viewer counts is one that Post, the duplicate check, the
+// ledger window, the reversal and the check count too.
+enum class Trailing {
+    None,         // the file ends with a whole record
+    LacksLineEnd, // 126 or 127 bytes: an invoice whose CR LF (or LF) never reached the disk; a
+                  // real entry, completed by the next append
+    Torn,         // fewer bytes: an interrupted write, no entry; the next append overwrites it
+};
+// bytes: the file's length beyond its whole records (length % 128).
+Trailing trailingKind(qsizetype bytes);
+// The bytes that complete a record lacking its line end ("\r\n" after 126 bytes, "\n" after
+// 127), empty for any other remainder.
+QByteArray missingLineEnd(qsizetype bytes);
+
+// A ledger file's entries: its whole records, a last record that lacks only its line end
+// completed as the next append completes it, and the bytes of a torn record after them.
 struct LedgerContents {
-    QByteArray records;  // size is a multiple of LedgerEntryRecord::kLength
-    QByteArray trailing; // fewer than kLength bytes
+    QByteArray records;            // size is a multiple of LedgerEntryRecord::kLength
+    QByteArray trailing;           // a torn record: fewer than kLength - 2 bytes
+    bool lastLacksLineEnd = false; // the last of `records` ends without its line end on disk
 
     std::int64_t count() const { return records.size() / LedgerEntryRecord::kLength; }
     QByteArrayView record(std::int64_t i) const {
@@ -124,8 +149,12 @@ struct LedgerContents {
     }
 };
 
-// Reads an open ledger file front to back in large reads, straight into the result. What was
-// appended while it was read is included up to the last read.
+// The entries of a ledger file's bytes, by the trailing rule above.
+LedgerContents ledgerContents(QByteArray bytes);
+// Every byte of an open ledger file, read front to back in large reads straight into the
+// result. What was appended while it was read is included up to the last read.
+QByteArray readLedgerBytes(const RecordFile& file);
+// ledgerContents of readLedgerBytes.
 LedgerContents readLedger(const RecordFile& file);
 
 } // namespace tw::ledger

@@ -1,6 +1,7 @@
 #include "ledger/ledgerstore.h"
 
 #include "ledger/ledgerrecords.h"
+#include "platform/blanks.h"
 #include "platform/dospath.h"
 #include "platform/recordfile.h"
 #include "platform/text1252.h"
@@ -194,6 +195,24 @@ void LedgerStore::open(RecordFile& file, const QString& dosPath) const {
     openIn(file, paths_, folder_, dosPath);
 }
 
+std::optional<QString> LedgerStore::ledgerOwner(int number) const {
+    requireFolder(folder_, indexPath());
+    RecordFile file;
+    if (number < 1 || !openIfThere(file, paths_, indexPath()))
+        return std::nullopt;
+    char rec[kIdxLen];
+    if (file.read(std::int64_t(number - 1) * kIdxLen, rec, kIdxLen) < kNameEnd)
+        return std::nullopt;
+    const QString name = ansi::decode(
+        QByteArrayView(rec + LedgerIndexRecord::kNameOffset, LedgerIndexRecord::kNameWidth));
+    return trimBlanks(name).toString();
+}
+
+bool LedgerStore::hasLedgerFile(const QString& numberText) const {
+    const QString native = paths_.toNative(ledgerPath(numberText));
+    return native.isEmpty() || QFileInfo::exists(native);
+}
+
 std::optional<int> LedgerStore::findCustomer(QStringView name, bool repairDamagedLast) {
     const QByteArray wanted = indexName(name);
     RecordFile file;
@@ -286,14 +305,13 @@ std::int64_t LedgerStore::appendEntry(const QString& numberText, const QByteArra
         const int tail = int(length % kEntryLen);
         // A last record that lost only its line end is a real invoice: it is completed. A
         // shorter remainder is an interrupted write and is overwritten.
-        const bool complete = tail >= kEntryLen - 2;
+        const bool complete = trailingKind(tail) == Trailing::LacksLineEnd;
         RangeLock lock(file, last * kEntryLen, (complete ? 2 : 1) * kEntryLen);
         if (file.length() != length)
             continue;
         std::int64_t target = last;
         if (complete) {
-            const QByteArray lineEnd("\r\n");
-            file.write(length, lineEnd.mid(tail - (kEntryLen - 2)));
+            file.write(length, missingLineEnd(tail));
             ++target;
         }
         writeAtEnd(file, target * kEntryLen, record);
@@ -409,6 +427,10 @@ std::optional<QByteArray> LedgerStore::findInvoice(const QString& numberText,
                 return QByteArray(rec, kEntryLen);
         }
     }
+    // A last record that lacks only its line end is an invoice like the others.
+    const QByteArrayView tail = reader.partialRecord();
+    if (trailingKind(tail.size()) == Trailing::LacksLineEnd && same(tail.data()))
+        return tail.toByteArray() + missingLineEnd(tail.size());
     return std::nullopt;
 }
 

@@ -52,6 +52,15 @@ public:
     // repairDamagedLast, a match on such a record writes it again in full.
     std::optional<int> findCustomer(QStringView name, bool repairDamagedLast = false);
 
+    // The customer name index record `number` holds, blanks trimmed: the ledger's owner, whom
+    // the ledger window and the journal name whatever the customer box shows. nullopt when the
+    // index has no such record (a record cut short after its name counts) or does not exist.
+    std::optional<QString> ledgerOwner(int number) const;
+
+    // Whether the ledger file of that number text exists. True where that cannot be told (a
+    // drive without a mapping): the append then says why it cannot write.
+    bool hasLedgerFile(const QString& numberText) const;
+
     struct Allocation {
         int number = 0;
         bool created = false; // false: the customer was found in the index under the lock
@@ -64,19 +73,20 @@ public:
 
     // Appends a 128-byte record to the ledger file of that number text (used exactly as given;
     // created when missing) and returns its record number. The target is taken from the file
-    // length under the record's lock; a trailing partial record left by an interrupted write
-    // is overwritten, except one that lacks only its CR LF, which is completed first. The
+    // length under the record's lock; a torn record left by an interrupted write is
+    // overwritten, and one that lacks only its line end (trailingKind) is completed first. The
     // record (and a ledger file made for it, in its folder) is on disk on return.
     std::int64_t appendEntry(const QString& numberText, const QByteArray& record);
 
-    // The whole records and a trailing partial record of that ledger file (see readLedger),
+    // The entries and a torn record of that ledger file (see ledgerContents),
     // or nullopt when the file does not exist. Nothing is created or locked.
     std::optional<LedgerContents> readEntries(const QString& numberText) const;
 
-    // The first whole record of the ledger file of that number text whose invoice number is
-    // `invoice` (an invoice field's bytes), both with blanks trimmed and letters compared
-    // without regard to case; nullopt for a blank invoice or a missing file. The file is read
-    // front to back in large blocks and only the invoice field of each record is compared.
+    // The first entry of the ledger file of that number text whose invoice number is `invoice`
+    // (an invoice field's bytes), both with blanks trimmed and letters compared without regard
+    // to case; nullopt for a blank invoice or a missing file. A last record lacking only its
+    // line end is an entry (returned completed). The file is read front to back in large
+    // blocks and only the invoice field of each record is compared.
     std::optional<QByteArray> findInvoice(const QString& numberText, QByteArrayView invoice) const;
 
 private:

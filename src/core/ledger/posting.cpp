@@ -15,7 +15,6 @@ namespace {
 
 const QString kBlankMessage = QStringLiteral("Warning: Customer, Date or Amount Cannot Be Blank!");
 const QString kNothingPosted = QStringLiteral("Nothing was posted.");
-constexpr int kFirstYear = 1930;
 
 bool isBlank(const QString& text) {
     return text.trimmed().isEmpty();
@@ -44,15 +43,15 @@ QString notANumber(const QString& field, const QString& text) {
 
 // The record keeps two-digit years, which the ledger reads as 1930 to 2029.
 bool storableYear(const QDate& date) {
-    return date.year() >= kFirstYear && date.year() <= kFirstYear + 99;
+    return date.year() >= regional::kFirstYear && date.year() <= regional::kLastYear;
 }
 
 QString yearNotStorable(const QString& field, const QString& text) {
     return QStringLiteral("The %1 \"%2\" is outside the years %3 to %4 that the ledger can "
                           "hold. %5")
         .arg(field, text.trimmed())
-        .arg(kFirstYear)
-        .arg(kFirstYear + 99)
+        .arg(regional::kFirstYear)
+        .arg(regional::kLastYear)
         .arg(kNothingPosted);
 }
 
@@ -164,6 +163,7 @@ Prepared prepare(const EntryTexts& e) {
     Posting p;
     p.record = *bytes;
     p.ledger = ledger;
+    p.startsLedger = ledger && e.ledgerJustMade;
     p.customer = e.customer;
     p.invoice = e.invoice;
     p.amountCents = rec.AmountCents;
@@ -220,10 +220,20 @@ std::optional<QString> duplicateQuestion(const LedgerStore& store, const Posting
     const QString date = e.InvoiceDate.isValid() ? regional::shortDate(e.InvoiceDate)
                          : e.InvoiceDateText.trimmed().isEmpty() ? QStringLiteral("(no date)")
                                                                  : e.InvoiceDateText;
-    const QString amount =
-        e.isOdd(StoredEntry::OddAmount) ? e.AmountText : regional::formatMoney(e.AmountCents);
+    const QString amount = amountShown(e);
     return QStringLiteral("Invoice %1 is already in ledger %2, dated %3, for %4. Post it again?")
         .arg(e.InvoiceNumber.trimmed(), number, date, amount);
+}
+
+std::optional<QString> missingFileQuestion(const LedgerStore& store, const Posting& posting) {
+    if (!posting.ledger || posting.startsLedger)
+        return std::nullopt;
+    const QString number = ledgerNumberText(*posting.ledger);
+    if (store.hasLedgerFile(number))
+        return std::nullopt;
+    return QStringLiteral("Ledger %1 is in the index, but its file %2 does not exist. Start it "
+                          "with this invoice?")
+        .arg(number, store.ledgerPath(number));
 }
 
 PostOutcome postEntry(const EntryTexts& entry, LedgerStore& store, Host& host,
@@ -236,9 +246,11 @@ PostOutcome postEntry(const EntryTexts& entry, LedgerStore& store, Host& host,
         return out;
     }
     try {
-        if (const auto q = duplicateQuestion(store, *prepared.posting); q && !host.question(*q)) {
-            qCInfo(lcPosting).noquote() << "not posted, the operator declined:" << *q;
-            return out;
+        for (const auto& question : {missingFileQuestion, duplicateQuestion}) {
+            if (const auto q = question(store, *prepared.posting); q && !host.question(*q)) {
+                qCInfo(lcPosting).noquote() << "not posted, the operator declined:" << *q;
+                return out;
+            }
         }
     } catch (const IoError& e) {
         out.error = QStringLiteral("The invoice was not posted. %1").arg(e.text());

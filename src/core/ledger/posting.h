@@ -31,9 +31,11 @@ struct EntryTexts {
     QString preTax;
     QString tax;
     QString invoiceAmount;
-    bool taxOn = false;  // the tax switch
-    QString ledgerShown; // the ledger number box: empty for a customer without a ledger
-    QDate today;         // for dates typed without a year
+    bool taxOn = false;          // the tax switch
+    QString ledgerShown;         // the ledger number box: empty for a customer without a ledger
+    bool ledgerJustMade = false; // the box shows a ledger an earlier Post of this entry allocated
+                                 // before its append failed: its file is yet to come
+    QDate today;                 // for dates typed without a year
 };
 
 // A record ready to be appended, with where it goes.
@@ -44,6 +46,7 @@ struct Posting {
     QString invoice;              // the invoice number as typed
     std::int64_t amountCents = 0; // the amount stored
     bool reversal = false;        // a correction of an earlier entry, so journalled
+    bool startsLedger = false;    // `ledger` was allocated for this entry: it has no file yet
 
     // A ready record for an existing ledger (a reversal, a correction).
     static Posting toLedger(int ledger, const QByteArray& record, const QString& customer = {});
@@ -61,6 +64,11 @@ Prepared prepare(const EntryTexts& entry);
 // (the same invoice number, blanks trimmed, case ignored); nullopt when it holds none, for a
 // blank invoice and for a new ledger. Throws IoError when the ledger file cannot be read.
 std::optional<QString> duplicateQuestion(const LedgerStore& store, const Posting& posting);
+
+// The question Post asks before writing to a ledger the index lists whose file does not exist
+// (moved away, or allocated by another program before its first invoice); nullopt when it
+// exists, for a new ledger and for one allocated for this entry, whose file this posting makes.
+std::optional<QString> missingFileQuestion(const LedgerStore& store, const Posting& posting);
 
 struct PostOutcome {
     bool posted = false;
@@ -81,9 +89,9 @@ using AfterDurable = std::function<QString(const Posting&, const PostOutcome&)>;
 // that a retry adds the invoice to it instead of allocating again.
 PostOutcome post(LedgerStore& store, const Posting& posting, const AfterDurable& after = {});
 
-// Post as the operator starts it from the entry: prepare, the duplicate question through the
-// host, then post. A refusal comes back unposted with its message in `error` and no ledger;
-// an answer of No comes back unposted with no message.
+// Post as the operator starts it from the entry: prepare, the questions on a missing ledger
+// file and on a duplicate through the host, then post. A refusal comes back unposted with its
+// message in `error` and no ledger; an answer of No comes back unposted with no message.
 PostOutcome postEntry(const EntryTexts& entry, LedgerStore& store, Host& host,
                       const AfterDurable& after = {});
 

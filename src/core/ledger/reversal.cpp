@@ -36,10 +36,11 @@ QByteArray reversalRecord(QByteArrayView original, const QDate& today) {
     const auto amount = amountText(-e.AmountCents);
     if (!amount)
         return {};
-    QByteArray out = original.toByteArray();
+    // What Post would not have stored does not pass into the reversal either.
+    QByteArray out = withoutControls(original.first(kLen - 2)) + "\r\n";
     out.replace(kInvoiceDateAt, 6, dateField(today, DateOrder::YyMmDd));
     out.replace(kDueDateAt, 6, QByteArray(6, ' '));
-    QByteArrayView desc = original.sliced(kDescriptionAt, kDescriptionWidth);
+    QByteArrayView desc = QByteArrayView(out).sliced(kDescriptionAt, kDescriptionWidth);
     while (!desc.isEmpty() && desc.back() == ' ')
         desc.chop(1);
     const QByteArray reversed =

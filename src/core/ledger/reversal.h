@@ -13,9 +13,10 @@ struct PostOutcome;
 inline constexpr char kReversalPrefix[] = "REVERSAL ";
 
 // The record that reverses a stored one, byte for byte: invoice, job, P.O. and product as the
-// original holds them; description "REVERSAL " + the original's, cut to the field; amount
-// negated; invoice date `today`; no due date. Empty when the negated amount does not fit its
-// field or the original's amount does not read.
+// original holds them (control characters made blanks, as Post makes them); description
+// "REVERSAL " + the original's, cut to the field; amount negated; invoice date `today`; no due
+// date. Empty when the negated amount does not fit its field or the original's amount does
+// not read.
 QByteArray reversalRecord(QByteArrayView original, const QDate& today);
 
 // Whether `candidate` reverses `original`: every byte of the reversal record but the invoice
@@ -28,7 +29,7 @@ struct ReversalPlan {
     QString refusal;   // why not, for the operator
     QString question;  // the Yes/No confirmation (also telling of an earlier reversal)
 };
-// record -1 is the incomplete record after the last whole one.
+// record -1 is the torn record after the last entry.
 ReversalPlan planReversal(const LedgerStore& store, const QString& numberText, std::int64_t record,
                           const QDate& today);
 

@@ -1,5 +1,7 @@
 #include "platform/log.h"
 
+#include "platform/text1252.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -137,10 +139,11 @@ QByteArray formatLogLine(QtMsgType type, const char* category, const QString& me
     line += ' ';
     line += (category && *category) ? category : "default";
     line += ": ";
-    // One message is one line, so a file can be read line by line.
-    QByteArray text = message.toUtf8();
-    text.replace('\n', ' ').replace('\r', ' ');
-    line += text;
+    // One message is one line, so a file can be read line by line; any other control
+    // character (a NUL in a path) is written escaped, never raw.
+    QString text = message;
+    text.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
+    line += ansi::printable(text).toUtf8();
     return line;
 }
 

@@ -281,7 +281,7 @@ QString shortDate(const QDate& date) {
 }
 
 int fullYear(int twoDigitYear) {
-    return twoDigitYear + (twoDigitYear >= 30 ? 1900 : 2000);
+    return twoDigitYear + (twoDigitYear >= kFirstYear % 100 ? 1900 : 2000);
 }
 
 std::optional<QDate> readDate(QStringView text, const QDate& today) {

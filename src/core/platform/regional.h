@@ -51,6 +51,9 @@ QString shortDate(const QDate& date);
 
 // A two-digit year as dates are read: 30-99 are 19xx, 00-29 are 20xx.
 int fullYear(int twoDigitYear);
+// The years two digits hold as they are read, and so the dates a ledger record can store.
+inline constexpr int kFirstYear = 1930;
+inline constexpr int kLastYear = kFirstYear + 99;
 
 // Reads text as a date. Accepts m/d/yy, m/d/yyyy, m-d-yy, m-d-yyyy, yyyy-m-d and m/d (the
 // year of `today`); surrounding blanks are ignored. Two-digit years 30-99 are 19xx and 00-29

@@ -57,6 +57,19 @@ QString decode(QByteArrayView bytes) {
     return out;
 }
 
+QString printable(QStringView text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || (u >= 0x7f && u < 0xa0))
+            out += QStringLiteral("\\x") + QString::number(u, 16).toUpper().rightJustified(2, u'0');
+        else
+            out += c;
+    }
+    return out;
+}
+
 QByteArray field(QStringView text, int width) {
     if (width <= 0)
         return {};

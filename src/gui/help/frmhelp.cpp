@@ -1,5 +1,6 @@
 #include "help/frmhelp.h"
 
+#include "entry/datekeys.h"
 #include "widgets/dialogs.h"
 #include "widgets/geometry.h"
 #include "widgets/textfit.h"
@@ -32,9 +33,8 @@ QString frmHelp::instructHeadText() {
 QString frmHelp::keysText() {
     return QStringLiteral("Keys: Ctrl+L (View, Customer Ledger) shows the chosen customer's "
                           "ledger. There, Alt+F filters the entries, Alt+R reverses the selected "
-                          "entry, F5 reads the file again and Esc closes. In a date box, T puts "
-                          "today's date, + and - or Up and Down move a day, PgUp and PgDn a "
-                          "month.");
+                          "entry, F5 reads the file again and Esc closes. ") +
+           entry::dateKeysText();
 }
 
 QString frmHelp::instructText() {

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -26,6 +27,8 @@ namespace {
 
 // Column widths in average characters: wide enough for the field's full width.
 constexpr int kColumnChars[ledger::LedgerModel::ColumnCount] = {11, 9, 9, 11, 8, 40, 14, 11};
+// Digits of the largest record number the row headings make room for.
+constexpr int kRecordDigits = 7;
 
 } // namespace
 
@@ -63,7 +66,12 @@ frmLedgerView::frmLedgerView(const DosPaths& paths, Host& host, QWidget* parent)
     cols->setStretchLastSection(true);
     const int ch = fontMetrics().averageCharWidth();
     const QFontMetrics headerMetrics(cols->font());
-    int width = rows->sizeHint().width() + 40;
+    // Room for the record numbers of a ledger of millions of entries from the start: headings
+    // that widen once a long ledger is read would push the last column out of the window.
+    rows->setMinimumWidth(
+        QFontMetrics(rows->font()).horizontalAdvance(QString(kRecordDigits, u'9')) +
+        2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, rows));
+    int width = rows->minimumWidth() + 40;
     for (int c = 0; c < ledger::LedgerModel::ColumnCount; ++c) {
         // Wide enough for the field and for its heading, which is set in a bold face.
         const QString heading = model_->headerData(c, Qt::Horizontal).toString();
@@ -137,11 +145,13 @@ bool frmLedgerView::reload() {
 
 bool frmLedgerView::load(bool reloading) {
     const ledger::LedgerStore store(paths_, folder_);
-    auto result = ledger::loadLedger(store, numberText_, reloading);
+    // A ledger shown without its file is reloaded as one: its file may still not be there.
+    auto result = ledger::loadLedger(store, numberText_, reloading && note_.isEmpty());
     if (!result.contents) {
         host_.message(result.message);
         return false;
     }
+    note_ = result.note;
     model_->setContents(std::move(*result.contents));
     showRows();
     return true;
@@ -161,7 +171,8 @@ void frmLedgerView::showRows() {
     const int last = model_->rowCount() - 1;
     if (model_->isIncompleteRow(last))
         grdLedger->setSpan(last, 0, 1, ledger::LedgerModel::ColumnCount);
-    lblSummary->setText(ledger::LedgerModel::summaryText(model_->summary()));
+    lblSummary->setText(note_.isEmpty() ? ledger::LedgerModel::summaryText(model_->summary())
+                                        : note_);
     selectRow(last);
 }
 

@@ -23,7 +23,8 @@ public:
     ~frmLedgerView() override;
 
     // Shows the ledger of that number in the ledger folder (DOS text) under the customer's
-    // name. False, with the message shown, when the file cannot be read or is not there.
+    // name. False, with the message shown, when the file cannot be read; a ledger without its
+    // file shows no rows and says so.
     bool showLedger(const QString& ledgerFolder, const QString& numberText,
                     const QString& customerName);
     // Reads the file again and selects the last row. False, with the message shown, when it
@@ -57,6 +58,7 @@ private:
     QString folder_;
     QString numberText_;
     QString customerName_;
+    QString note_; // shown instead of the summary: the ledger has no file
     ledger::LedgerModel* model_ = nullptr;
 };
 

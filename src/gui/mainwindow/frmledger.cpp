@@ -114,7 +114,7 @@ void frmLedger::connectHandlers() {
 
 void frmLedger::buildMenu() {
     QMenuBar* bar = menuBar();
-    File = bar->addMenu(QStringLiteral("File"));
+    File = bar->addMenu(QStringLiteral("&File"));
     File->setObjectName(QStringLiteral("File"));
 
     auto entry = [&](QAction*& member, const char* name, const QString& caption) {
@@ -140,7 +140,7 @@ void frmLedger::buildMenu() {
     mnuCustomerLedger->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     mnuCustomerLedger->setShortcutContext(Qt::WindowShortcut);
 
-    mnuHelp = bar->addAction(QStringLiteral("Help"));
+    mnuHelp = bar->addAction(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
 
     connect(mnuDefaultTax, &QAction::triggered, this, [this] { mnuDefaultTax_Click(); });
@@ -211,13 +211,16 @@ void frmLedger::mnuHelp_Click() {
 }
 
 void frmLedger::mnuCustomerLedger_Click() {
+    // A name typed and not yet left is looked up first, as leaving the box does.
+    if (cboCust->hasFocus())
+        cboCust_LostFocus();
     ledger::LedgerStore store(paths_, gLedger);
     const auto c = ledger::chooseLedger(store, txtLedger->text(), cboCust->currentText());
     if (!c.message.isEmpty()) {
         host_.message(c.message);
         return;
     }
-    emit customerLedgerWanted(gLedger, c.numberText, cboCust->currentText());
+    emit customerLedgerWanted(gLedger, c.numberText, c.owner);
 }
 
 void frmLedger::mnuDbPath_Click() {

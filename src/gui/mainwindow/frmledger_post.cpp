@@ -110,6 +110,8 @@ ledger::EntryTexts entryOf(const frmLedger& w, const QDate& today) {
     e.invoiceAmount = w.txtInvAmt->text();
     e.taxOn = w.Check2->isChecked();
     e.ledgerShown = w.txtLedger->text();
+    // Only a Post whose append failed shows a ledger number and the new-ledger mark together.
+    e.ledgerJustMade = !e.ledgerShown.isEmpty() && w.lblNew->isVisibleTo(&w);
     e.today = today;
     return e;
 }

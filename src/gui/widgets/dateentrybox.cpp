@@ -11,6 +11,9 @@
 
 #include <QPainter>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <optional>
 
@@ -18,18 +21,30 @@ namespace tw {
 
 namespace {
 
+// The calendar button's width: a 12-pixel glyph and a pixel either side. The line edit's own
+// action button is 22 pixels and more, which left room for "12/29/20" only.
+constexpr int kButtonWidth = 14;
+constexpr int kGlyph = 12;
+// What the line edit keeps free beside its text: a margin of 2 pixels either side, and a
+// pixel for the cursor after the last character.
+constexpr int kTextSlack = 2 * 2 + 1;
+// The widest date the boxes are made to show (every digit of the stand-in fonts is as wide).
+const QString kWidestDate = QStringLiteral("12/29/2026");
+constexpr double kLargestPoints = 8.0;
+constexpr double kSmallestPoints = 6.0;
+
 // A small calendar glyph drawn here, so the box needs no image file.
 QIcon calendarIcon() {
-    QPixmap pm(16, 16);
+    QPixmap pm(kGlyph, kGlyph);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setPen(QColor(60, 60, 60));
     p.setBrush(Qt::white);
-    p.drawRect(1, 2, 13, 12);
-    p.fillRect(2, 3, 12, 3, QColor(70, 110, 170));
+    p.drawRect(0, 1, kGlyph - 1, kGlyph - 2);
+    p.fillRect(1, 2, kGlyph - 2, 3, QColor(70, 110, 170));
     p.setPen(QColor(90, 90, 90));
-    for (int y = 8; y <= 12; y += 2)
-        for (int x = 3; x <= 12; x += 3)
+    for (int y = 6; y <= kGlyph - 3; y += 2)
+        for (int x = 2; x <= kGlyph - 3; x += 3)
             p.drawPoint(x, y);
     return QIcon(pm);
 }
@@ -63,14 +78,19 @@ std::optional<entry::DateKey> dateKeyOf(const QKeyEvent* e) {
 } // namespace
 
 DateEntryBox::DateEntryBox(QWidget* parent) : QLineEdit(parent) {
-    // 8 pt: a full date such as 12/28/2026 stays in view beside the calendar button in the
-    // narrow boxes of the main window, also with the wider stand-in for Verdana.
-    setFont(QFont(QStringLiteral("Verdana"), 8));
-    calendarAction_ = addAction(calendarIcon(), QLineEdit::TrailingPosition);
+    setFont(QFont(QStringLiteral("Verdana"), int(kLargestPoints)));
+    setToolTip(entry::dateKeysText());
+    calendarAction_ = new QAction(calendarIcon(), QStringLiteral("Choose a date"), this);
     // The text names the button to assistive technology; the icon alone says nothing.
-    calendarAction_->setText(QStringLiteral("Choose a date"));
     calendarAction_->setToolTip(QStringLiteral("Choose a date"));
     connect(calendarAction_, &QAction::triggered, this, &DateEntryBox::showCalendar);
+    calendarButton_ = new QToolButton(this);
+    calendarButton_->setDefaultAction(calendarAction_);
+    calendarButton_->setAutoRaise(true);
+    calendarButton_->setFocusPolicy(Qt::NoFocus);
+    calendarButton_->setCursor(Qt::ArrowCursor);
+    calendarButton_->setIconSize(QSize(kGlyph, kGlyph));
+    setTextMargins(0, 0, kButtonWidth, 0);
     // Text the program writes into the box while the operator is elsewhere (12/25/06 made
     // 12/25/2006 on leaving) is shown from its start, never scrolled to its end.
     // A rewrite to the same text changes no text but still moves the cursor to the end, so the
@@ -92,6 +112,26 @@ void DateEntryBox::keyPressEvent(QKeyEvent* event) {
         }
     }
     QLineEdit::keyPressEvent(event);
+}
+
+void DateEntryBox::resizeEvent(QResizeEvent* event) {
+    QLineEdit::resizeEvent(event);
+    fitToWidth();
+}
+
+void DateEntryBox::fitToWidth() {
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QRect inside = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
+    calendarButton_->setGeometry(inside.right() + 1 - kButtonWidth, inside.top(), kButtonWidth,
+                                 inside.height());
+    const int room = inside.width() - kButtonWidth - kTextSlack;
+    QFont f = font();
+    f.setPointSizeF(kLargestPoints);
+    while (QFontMetrics(f).horizontalAdvance(kWidestDate) > room &&
+           f.pointSizeF() > kSmallestPoints)
+        f.setPointSizeF(f.pointSizeF() - 0.25);
+    setFont(f);
 }
 
 void DateEntryBox::focusOutEvent(QFocusEvent* event) {

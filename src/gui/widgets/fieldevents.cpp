@@ -69,7 +69,8 @@ bool FieldEvents::eventFilter(QObject* watched, QEvent* event) {
 bool FieldEvents::focusOut(QObject* watched, QEvent* event, const Handlers& h) {
     const auto reason = static_cast<QFocusEvent*>(event)->reason();
     redeliver(watched, event);
-    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason ||
+        reason == Qt::MenuBarFocusReason)
         return true;
     if (h.leave && !inLeave_) {
         inLeave_ = true;

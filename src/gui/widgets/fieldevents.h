@@ -15,8 +15,8 @@ inline constexpr int kEnterKey = 13;
 // did: a field's leaving (focus-out) and its key presses.
 //
 // - A focus-out reaches the field itself first, so that a leave handler reads the field's
-//   final text; another window or a popup (a list, the calendar, a menu) taking the focus is
-//   not leaving the field.
+//   final text; another window, a popup (a list, the calendar, a menu) or the menu bar taking
+//   the focus (Alt+F) is not leaving the field.
 // - Leave handlers never nest: a handler that shows a message or moves the focus back would
 //   otherwise start the handler of the field it leaves, and two bad fields would bounce the
 //   focus between them forever.

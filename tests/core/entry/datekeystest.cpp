@@ -41,6 +41,11 @@ private slots:
         QTest::newRow("month: year end") << "12/15/2005" << up << "1/15/2006";
         QTest::newRow("month back: year start") << "1/15/2006" << down << "12/15/2005";
         QTest::newRow("month back: last day") << "3/31/2006" << down << "2/28/2006";
+        // The steps stop where the ledger's two-digit years end: Post would refuse beyond.
+        QTest::newRow("last storable day") << "12/31/2029" << fwd << "12/31/2029";
+        QTest::newRow("first storable day") << "1/1/1930" << back << "1/1/1930";
+        QTest::newRow("month past the last") << "12/15/2029" << up << "12/31/2029";
+        QTest::newRow("from beyond the range") << "3/5/2040" << down << "12/31/2029";
         // Still being typed: the key is a character of the date.
         QTest::newRow("typing 1-") << "1" << back << "typed";
         QTest::newRow("typing 1-5-") << "1-5" << back << "typed";

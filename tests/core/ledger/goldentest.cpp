@@ -76,10 +76,14 @@ private slots:
         QString said;
 
         if (lines.value(0) == "post") {
-            EntryTexts e{c["customer"], c["invoiceDate"],  c["dueDate"],       c["invoice"],
-                         c["job"],      c["po"],           c["product"],       c["description"],
-                         c["preTax"],   c["tax"],          c["invoiceAmount"], c["taxOn"] == "1",
-                         c["ledger"],   dateOf(c["today"])};
+            EntryTexts e{c["customer"],      c["invoiceDate"],
+                         c["dueDate"],       c["invoice"],
+                         c["job"],           c["po"],
+                         c["product"],       c["description"],
+                         c["preTax"],        c["tax"],
+                         c["invoiceAmount"], c["taxOn"] == "1",
+                         c["ledger"],        false,
+                         dateOf(c["today"])};
             said = postEntry(e, store, host).error;
         } else if (lines.value(0) == "reverse") {
             const ReversalPlan plan =

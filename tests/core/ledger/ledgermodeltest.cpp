@@ -173,9 +173,9 @@ private slots:
         QTest::addColumn<QString>("number");
         QTest::addColumn<QString>("message");
         const QString ok = QStringLiteral("F:\\LEDGER");
-        QTest::newRow("ledger box") << ok << "00013"
-                                    << "NOBODY"
-                                    << "00013"
+        QTest::newRow("ledger box") << ok << "00001"
+                                    << "BETA CO"
+                                    << "00001"
                                     << "";
         QTest::newRow("from the index") << ok << ""
                                         << "  BETA CO "
@@ -211,6 +211,9 @@ private slots:
         LedgerStore store = f.store(folder);
         const LedgerChoice c = tw::ledger::chooseLedger(store, box, customer);
         QCOMPARE(c.numberText, number);
+        // The owner the index names, whatever the customer box holds.
+        const QMap<QString, QString> owners{{"00001", "ALPHA"}, {"00002", "BETA CO"}};
+        QCOMPARE(c.owner, owners.value(number));
         QVERIFY2(message.isEmpty() ? c.message.isEmpty() : c.message.contains(message),
                  qPrintable(c.message));
     }
@@ -218,8 +221,11 @@ private slots:
     void loadMessagesNameTheFile() {
         tw::test::LedgerSandbox f;
         const LedgerStore store = f.store();
-        QCOMPARE(loadLedger(store, "00009", false).message,
-                 QStringLiteral("This customer has no ledger yet."));
+        // A ledger without its file has no entries, and says why.
+        const LedgerLoad none = loadLedger(store, "00009", false);
+        QCOMPARE(none.contents->count(), qint64(0));
+        QCOMPARE(none.note, QStringLiteral("Ledger 00009 has no entries: its file "
+                                           "F:\\LEDGER\\led00009.dat does not exist."));
         QCOMPARE(loadLedger(store, "00009", true).message,
                  QStringLiteral("The ledger file F:\\LEDGER\\led00009.dat is no longer there."));
         QVERIFY(QDir().mkpath(f.file("led00008.dat")));

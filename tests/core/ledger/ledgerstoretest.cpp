@@ -1,5 +1,9 @@
 #include "ledger/ledgerstore.h"
+#include "ledger/ledgercheck.h"
+#include "ledger/ledgermodel.h"
 #include "ledger/ledgerrecords.h"
+#include "ledger/posting.h"
+#include "ledger/reversal.h"
 #include "platform/dospath.h"
 #include "platform/recordfile.h"
 #include "postingdriver.h"
@@ -225,26 +229,44 @@ private slots:
         QCOMPARE(readAll(f.file("led00002.dat")), two + entry("3"));
     }
 
-    // A last record that lost only its line end keeps its 126 data bytes; a shorter
-    // remainder is a torn write and is overwritten.
-    void lastRecordWithoutLineEnd_data() {
-        QTest::addColumn<int>("tail");       // bytes of the last record on disk
-        QTest::addColumn<bool>("completed"); // kept and completed with CR LF
+    // One rule for the last record of a ledger file: one that lost only its line end is an
+    // invoice to every reader (the duplicate check, the ledger window, the reversal, the check)
+    // and is completed by the next append; a shorter remainder is a torn write, overwritten.
+    void everyReaderTakesTheLastRecordAlike_data() {
+        QTest::addColumn<int>("tail"); // bytes of the last record on disk
+        QTest::addColumn<bool>("isEntry");
         QTest::newRow("whole records") << 0 << false;
         QTest::newRow("torn at 70") << 70 << false;
         QTest::newRow("torn at 125") << 125 << false;
         QTest::newRow("no CR LF") << 126 << true;
         QTest::newRow("no LF") << 127 << true;
     }
-    void lastRecordWithoutLineEnd() {
+    void everyReaderTakesTheLastRecordAlike() {
         QFETCH(int, tail);
-        QFETCH(bool, completed);
+        QFETCH(bool, isEntry);
         LedgerSandbox f;
-        const QByteArray one = entry("1");
-        const QByteArray last = entry("LAST");
+        LedgerStore store = f.store();
+        const QByteArray one = entry("1", 100), last = entry("LAST", 2500);
+        writeAll(f.indexFile(), indexOf({"A", "B", "C", "D"}));
         writeAll(f.file("led00004.dat"), one + last.left(tail));
-        const std::int64_t number = f.store().appendEntry("00004", entry("NEW"));
-        const QByteArray expected = completed ? one + last + entry("NEW") : one + entry("NEW");
+
+        QCOMPARE(duplicateQuestion(store, Posting::toLedger(4, last)).has_value(), isEntry);
+        LedgerModel m;
+        m.setContents(*store.readEntries("00004"));
+        QCOMPARE(m.summary().all, 1 + isEntry);
+        QCOMPARE(m.summary().totalCents, isEntry ? 2600 : 100);
+        QCOMPARE(m.rowCount(), tail == 0 ? 1 : 2);
+        QCOMPARE(m.isIncompleteRow(1), tail != 0 && !isEntry);
+        QCOMPARE(m.data(m.index(1, LedgerModel::ColAmount), LedgerModel::OddRole).toBool(),
+                 tail != 0); // the missing line end is marked
+        const auto plan = planReversal(store, "00004", m.recordAt(1), QDate(2006, 1, 15));
+        QCOMPARE(plan.refusal.isEmpty(), isEntry);
+        const LedgerCheckReport check = checkLedgerFolder(f.folder, "F:\\LEDGER");
+        QCOMPARE(check.entries, std::int64_t(1 + isEntry));
+        QCOMPARE(check.sound(), tail == 0);
+
+        const std::int64_t number = store.appendEntry("00004", entry("NEW"));
+        const QByteArray expected = isEntry ? one + last + entry("NEW") : one + entry("NEW");
         QCOMPARE(readAll(f.file("led00004.dat")), expected);
         QCOMPARE(number, std::int64_t(expected.size() / 128));
     }

@@ -68,6 +68,17 @@ private slots:
         QVERIFY(!reverses(expected, original(desc, cents + 1)));
     }
 
+    // Another program's record may hold control characters: the reversal stores blanks in
+    // their place, as Post does.
+    void controlCharactersBecomeBlanks() {
+        QByteArray dirty = original("cards", 100), clean = dirty;
+        dirty.replace(0, 2, "\x1a\t");
+        dirty.replace(40, 2, QByteArray("\0\x7f", 2));
+        clean.replace(0, 2, "  ");
+        clean.replace(40, 2, "  ");
+        QCOMPARE(reversalRecord(dirty, kToday), reversalRecord(clean, kToday));
+    }
+
     void refusals_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<qint64>("record");

@@ -153,6 +153,7 @@ private slots:
             QCOMPARE(install.logPath(), QDir(folder).filePath("tallywork.log"));
             qCInfo(lcPosting) << "ledger 00013 invoice 4711";
             qCWarning(lcDatabase).noquote() << "two\nlines";
+            qCWarning(lcLedger).noquote() << QStringLiteral("F:\\A\0\x1b[2J\u0085B");
         }
         // Not written once the installation has ended.
         qCInfo(lcPosting) << "after the end";
@@ -163,12 +164,14 @@ private slots:
             return;
         }
         const QList<QByteArray> lines = tw::test::readAll(path).split('\n');
-        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines.size(), 4);
         const QRegularExpression stamp("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} ");
         QVERIFY(stamp.match(QString::fromUtf8(lines[0])).hasMatch());
         QVERIFY2(lines[0].endsWith(" info tw.posting: ledger 00013 invoice 4711"), lines[0]);
         QVERIFY2(lines[1].endsWith(" warning tw.database: two lines"), lines[1]);
-        QCOMPARE(lines[2], QByteArray());
+        // A control character in a path is written escaped, never raw.
+        QVERIFY2(lines[2].endsWith(" warning tw.ledger: F:\\A\\x00\\x1B[2J\\x85B"), lines[2]);
+        QCOMPARE(lines[3], QByteArray());
     }
 };
 

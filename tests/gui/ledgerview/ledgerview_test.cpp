@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QtTest>
 
@@ -70,34 +71,36 @@ class LedgerViewWindowTest : public QObject {
 private slots:
     void cleanup() { tw::test::flushDeletes(); }
 
-    // Which ledger Ctrl+L opens: the ledger box first, else the customer's from the index.
+    // Which ledger Ctrl+L opens: the ledger box first, else the customer's from the index;
+    // titled with the owner the index names.
     void opensTheChosenLedger_data() {
         QTest::addColumn<QString>("ledgerBox");
         QTest::addColumn<QString>("customer");
         QTest::addColumn<QString>("title"); // empty: no window, the message instead
         QTest::addColumn<QString>("message");
         QTest::newRow("ledger box") << "00002"
-                                    << "BETA CO"
+                                    << "SOMEONE ELSE"
                                     << "Ledger 00002 - BETA CO"
-                                    << "";
+                                    << "3 entries, total $3.00";
         QTest::newRow("index") << ""
                                << "BETA CO "
                                << "Ledger 00002 - BETA CO"
-                               << "";
+                               << "3 entries, total $3.00";
         QTest::newRow("no ledger yet") << ""
                                        << "GAMMA"
                                        << ""
                                        << "This customer has no ledger yet.";
-        QTest::newRow("indexed, no file") << ""
-                                          << "ALPHA"
-                                          << ""
-                                          << "This customer has no ledger yet.";
+        QTest::newRow("indexed, no file")
+            << ""
+            << "ALPHA"
+            << "Ledger 00001 - ALPHA"
+            << "Ledger 00001 has no entries: its file F:\\LEDGER\\led00001.dat does not exist.";
     }
     void opensTheChosenLedger() {
         QFETCH(QString, ledgerBox);
         QFETCH(QString, customer);
         QFETCH(QString, title);
-        QFETCH(QString, message);
+        QFETCH(QString, message); // with a title: the summary
         Fixture t;
         t.w->txtLedger->setText(ledgerBox);
         t.w->cboCust->setEditText(customer);
@@ -113,9 +116,27 @@ private slots:
         QCOMPARE(t.fx.host.messages, QStringList());
         QVERIFY(t.view() && t.view()->isVisible());
         QCOMPARE(t.view()->windowTitle(), title);
+        const int rows = message.startsWith("3 entries") ? 3 : 0;
+        QCOMPARE(t.view()->model()->rowCount(), rows);
+        QCOMPARE(t.selectedRow(), rows - 1);
+        QCOMPARE(t.view()->lblSummary->text(), message);
+    }
+
+    // A name typed into the customer box after a lookup, not yet left: Ctrl+L looks it up
+    // first and opens its owner's ledger, under the owner's name.
+    void ctrlLLooksUpATypedName() {
+        Fixture t;
+        t.w->cboCust->setFocus();
+        QTest::keyClicks(t.w->cboCust, "ALPHA");
+        QTest::keyClick(t.w->cboCust, Qt::Key_Tab);
+        QCOMPARE(t.w->txtLedger->text(), QStringLiteral("00001"));
+        t.w->cboCust->setFocus();
+        t.w->cboCust->lineEdit()->selectAll();
+        QTest::keyClicks(t.w->cboCust, "BETA CO");
+        t.ctrlL();
+        QVERIFY(t.view());
+        QCOMPARE(t.view()->windowTitle(), QStringLiteral("Ledger 00002 - BETA CO"));
         QCOMPARE(t.view()->model()->rowCount(), 3);
-        QCOMPARE(t.selectedRow(), 2);
-        QCOMPARE(t.view()->lblSummary->text(), QStringLiteral("3 entries, total $3.00"));
     }
 
     void keysOfTheWindow() {
@@ -153,16 +174,31 @@ private slots:
         QVERIFY(!t.view());
     }
 
+    // Record numbers of a long ledger widen the row headings: the columns still fit the
+    // window as it opens.
+    void longLedgerFitsTheWindow() {
+        Fixture t;
+        writeAll(t.file("led00002.dat"), entry("A1", 100).repeated(100000));
+        t.w->txtLedger->setText("00002");
+        t.w->mnuCustomerLedger->trigger();
+        tw::frmLedgerView* v = t.view();
+        QVERIFY(v && tw::test::activate(v));
+        QCOMPARE(v->grdLedger->horizontalScrollBar()->maximum(), 0);
+    }
+
     // Asking for a ledger that cannot be shown leaves the open window as it was.
     void openWindowKeepsItsLedger() {
         Fixture t;
         t.w->txtLedger->setText("00002");
         t.w->mnuCustomerLedger->trigger();
         QVERIFY(t.view());
-        t.w->txtLedger->setText("00001"); // indexed, no file
+        QVERIFY(QDir().mkpath(t.file("led00001.dat"))); // a file that cannot be read
+        t.w->txtLedger->setText("00001");
         t.w->mnuCustomerLedger->trigger();
-        QCOMPARE(t.fx.host.messages, QStringList{"This customer has no ledger yet."});
-        QCOMPARE(t.view()->windowTitle(), QStringLiteral("Ledger 00002 - "));
+        QCOMPARE(t.fx.host.messages.size(), 1);
+        QVERIFY2(t.fx.host.messages.first().contains("F:\\LEDGER\\led00001.dat"),
+                 qPrintable(t.fx.host.messages.first()));
+        QCOMPARE(t.view()->windowTitle(), QStringLiteral("Ledger 00002 - BETA CO"));
         QCOMPARE(t.view()->ledgerPath(), QStringLiteral("F:\\LEDGER\\led00002.dat"));
         QVERIFY(t.view()->reload());
         QCOMPARE(t.view()->model()->rowCount(), 3);

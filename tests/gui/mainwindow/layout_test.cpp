@@ -25,6 +25,7 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QToolButton>
 #include <QtTest>
 
 using tw::frmLedger;
@@ -72,6 +73,8 @@ private slots:
     void captionsFontsAndColours();
     void limitsAndStates();
     void tabOrderWalksTheForm();
+    void altKeysOpenTheMenus();
+    void dateBoxesShowTheWidestDate();
 };
 
 void LayoutTest::twipsConversion() {
@@ -261,7 +264,7 @@ void LayoutTest::limitsAndStates() {
         QVERIFY(box->currentText().isEmpty());
     }
 
-    QCOMPARE(w.File->title(), QStringLiteral("File"));
+    QCOMPARE(w.File->title(), QStringLiteral("&File"));
     const QList<std::pair<QAction*, const char*>> entries = {
         {w.mnuDefaultTax, "Default Tax %"},       {w.mnuLedgerPath, "Set Ledger Path"},
         {w.mnuEstPath, "Set Text Estimate Path"}, {w.mnuDbPath, "Set Database Path"},
@@ -270,7 +273,7 @@ void LayoutTest::limitsAndStates() {
         QCOMPARE(action->text(), QString::fromUtf8(text));
         QVERIFY(w.File->actions().contains(action));
     }
-    QCOMPARE(w.mnuHelp->text(), QStringLiteral("Help"));
+    QCOMPARE(w.mnuHelp->text(), QStringLiteral("&Help"));
     QVERIFY(w.menuBar()->actions().contains(w.mnuHelp));
     QVERIFY(!w.mnuDefaultTax->isEnabled());
     QVERIFY(w.mnuLedgerPath->isEnabled());
@@ -282,6 +285,47 @@ void LayoutTest::limitsAndStates() {
          std::initializer_list<QObject*>{w.Check1, w.txtLedger, w.AeDate, w.cboCust, w.txtDesc,
                                          w.Picture1, w.btnPost, w.lblPost, w.Data1})
         QVERIFY(!o->objectName().isEmpty() && s.w->findChild<QObject*>(o->objectName()) == o);
+}
+
+// Alt+F opens the File menu from a date box (which once took it as an "f"), Alt+H the help.
+void LayoutTest::altKeysOpenTheMenus() {
+    Shown s;
+    QCOMPARE(focused(), s.w->AeDate);
+    QTest::keyClick(s.w->AeDate, Qt::Key_F, Qt::AltModifier);
+    QTRY_VERIFY(s.w->File->isVisible());
+    QCOMPARE(s.w->AeDate->text(), QString());
+    s.w->File->close();
+    QSignalSpy help(s.w, &frmLedger::helpWanted);
+    QTest::keyClick(s.w->AeDate, Qt::Key_H, Qt::AltModifier);
+    QCOMPARE(help.size(), 1);
+}
+
+// Both date boxes show the widest date whole beside their calendar button, left and with the
+// cursor after it: up to the button they draw what a box wide enough for it draws.
+void LayoutTest::dateBoxesShowTheWidestDate() {
+    Shown s;
+    const int flashTime = QApplication::cursorFlashTime();
+    QApplication::setCursorFlashTime(0); // the cursor drawn steadily
+    for (tw::DateEntryBox* box : {s.w->AeDate, s.w->AeDue}) {
+        QLineEdit wide(box->parentWidget());
+        wide.setFont(box->font());
+        wide.setPalette(box->palette());
+        wide.setGeometry(box->x(), box->y(), 400, box->height());
+        wide.show();
+        const QWidget* button = box->findChild<QToolButton*>();
+        QVERIFY(button && button->isVisible());
+        for (bool focus : {false, true}) {
+            QImage images[2];
+            for (QLineEdit* e : {static_cast<QLineEdit*>(box), &wide}) {
+                (focus ? e : s.w->txtJob)->setFocus();
+                e->setText(QStringLiteral("12/29/2026"));
+                e->end(false);
+                images[e == &wide] = e->grab(QRect(0, 0, button->x(), box->height())).toImage();
+            }
+            QVERIFY2(images[0] == images[1], qPrintable(box->objectName()));
+        }
+    }
+    QApplication::setCursorFlashTime(flashTime);
 }
 
 void LayoutTest::tabOrderWalksTheForm() {

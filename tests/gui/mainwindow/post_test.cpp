@@ -36,6 +36,8 @@ struct Window {
         QDir().mkpath(ledgerDir);
         if (!index.isEmpty())
             writeAll(ledger("ledger.ndx"), indexOf(index));
+        for (int n = 1; n <= index.size(); ++n) // each indexed ledger has its file
+            writeAll(ledger(QStringLiteral("led%1.dat").arg(n, 5, 10, QLatin1Char('0'))), {});
         fx.setSetting("DefTax.Dat", "6");
         fx.ctx->defaultTax.load();
         w = new tw::frmLedger(fx.ctx->paths, fx.ctx->settings, fx.ctx->defaultTax, fx.host,
@@ -465,7 +467,7 @@ private slots:
         t.w->cboCust->setEditText("B");
         t.post();
         QCOMPARE(t.fx.host.messages, QStringList());
-        QVERIFY(!QFile::exists(t.ledger("led00001.dat")));
+        QCOMPARE(QFileInfo(t.ledger("led00001.dat")).size(), 0);
         QCOMPARE(QFileInfo(t.ledger("led00002.dat")).size(), 128);
     }
 };

@@ -139,6 +139,8 @@ void DateEntryBoxTest::calendarButtonIsNamedForAssistiveTechnology() {
 void DateEntryBoxTest::usesVerdana() {
     DateEntryBox box;
     QCOMPARE(box.font().family(), QStringLiteral("Verdana"));
+    // Its tooltip says which way the keys go.
+    QVERIFY(box.toolTip().contains(QStringLiteral("PgUp a month later and PgDn a month earlier")));
 }
 
 // The keys reach the core rule with the host's today; the rule's cases are tested there.
