@@ -87,9 +87,15 @@ MountOfFolder mountFromTable(const QString& canonicalPath, const QByteArray& mou
 
 MountOfFolder mountOfFolder(const QString& folder) {
     // A folder not made yet lies on the mount of its parent.
+    if (folder.isEmpty())
+        return {};
     QString path = QFileInfo(folder).absoluteFilePath();
-    while (!QFileInfo::exists(path) && path != QLatin1String("/"))
-        path = QFileInfo(path).path();
+    while (!QFileInfo::exists(path)) {
+        const QString parent = QFileInfo(path).path();
+        if (parent == path) // the root, or a name that has no parent: nothing to walk up to
+            return {};
+        path = parent;
+    }
     const QString canonical = QFileInfo(path).canonicalFilePath();
     QFile table(QStringLiteral("/proc/self/mountinfo"));
     if (canonical.isEmpty() || !table.open(QIODevice::ReadOnly))
