@@ -93,7 +93,9 @@ QByteArray journalLine(const JournalEntry& e) {
         isoTimeWithOffset(e.time),
         e.user,
         e.computer,
-        e.action == JournalEntry::Action::Post ? QStringLiteral("post") : QStringLiteral("reverse"),
+        (e.action == JournalEntry::Action::Post ? QStringLiteral("post")
+                                                : QStringLiteral("reverse")) +
+            (e.origin.isEmpty() ? QString() : QLatin1Char(' ') + e.origin),
         e.ledgerNumber,
         e.customerName,
         e.invoiceNumber,
@@ -111,9 +113,11 @@ QByteArray journalLine(const JournalEntry& e) {
     return line;
 }
 
-void appendJournal(const LedgerStore& store, const JournalEntry& e) {
-    RecordFile file;
-    store.open(file, store.folderFile(journalFileName()));
+namespace {
+
+// Appends lines at the journal's end under the lock: the header first into an empty journal,
+// and a line end first after a line torn by an earlier crash.
+void appendLocked(RecordFile& file, const QByteArray& lines) {
     RangeLock lock(file, kLockOffset, 1, kLockTimeoutMs);
     const std::int64_t end = file.length();
     QByteArray bytes;
@@ -125,13 +129,40 @@ void appendJournal(const LedgerStore& store, const JournalEntry& e) {
         if (last != '\n')
             bytes = "\r\n";
     }
-    bytes += journalLine(e);
+    bytes += lines;
     file.write(end, bytes);
+}
+
+} // namespace
+
+void appendJournal(const LedgerStore& store, const JournalEntry& e) {
+    RecordFile file;
+    store.open(file, store.folderFile(journalFileName()));
+    appendLocked(file, journalLine(e));
     file.sync();
 }
 
-QString journalPosting(const LedgerStore& store, const Posting& posting, const PostOutcome& out) {
-    JournalEntry e = JournalEntry::now();
+JournalAppender::JournalAppender(const LedgerStore& store) : store_(store) {}
+
+void JournalAppender::append(const QList<JournalEntry>& entries) {
+    if (entries.isEmpty())
+        return;
+    if (!file_.isOpen())
+        store_.open(file_, store_.folderFile(journalFileName()));
+    QByteArray lines;
+    for (const JournalEntry& e : entries)
+        lines += journalLine(e);
+    appendLocked(file_, lines);
+}
+
+void JournalAppender::flush() {
+    if (file_.isOpen())
+        file_.sync();
+}
+
+JournalEntry journalEntryOf(const Posting& posting, const PostOutcome& out,
+                            const JournalEntry& stamp) {
+    JournalEntry e = stamp;
     e.action = posting.reversal ? JournalEntry::Action::Reverse : JournalEntry::Action::Post;
     e.ledgerNumber = ledgerNumberText(out.ledger);
     e.customerName = posting.customer.trimmed();
@@ -141,6 +172,12 @@ QString journalPosting(const LedgerStore& store, const Posting& posting, const P
     e.jobNumber = stored.JobNumber;
     e.amountCents = stored.AmountCents;
     e.recordOffset = out.offset;
+    e.origin = posting.origin;
+    return e;
+}
+
+QString journalPosting(const LedgerStore& store, const Posting& posting, const PostOutcome& out) {
+    const JournalEntry e = journalEntryOf(posting, out, JournalEntry::now());
     try {
         appendJournal(store, e);
     } catch (const IoError& err) {
