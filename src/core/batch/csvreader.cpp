@@ -2,7 +2,6 @@
 
 #include "platform/text1252.h"
 
-#include <QBuffer>
 #include <QCryptographicHash>
 #include <QIODevice>
 #include <QStringDecoder>
@@ -57,16 +56,22 @@ QString decodeText(QByteArrayView bytes) {
 }
 
 CsvReader::CsvReader(QIODevice& device, char separator, QCryptographicHash* digest)
-    : device_(device), separator_(separator), digest_(digest) {
+    : device_(&device), separator_(separator), digest_(digest) {
     if (fill() && buffer_.startsWith(kUtf8Bom))
         pos_ = 3;
 }
 
+CsvReader::CsvReader(const QByteArray& bytes, char separator)
+    : device_(nullptr), separator_(separator), buffer_(bytes) {}
+
 bool CsvReader::fill() {
     bufferOffset_ += buffer_.size();
     pos_ = 0;
-    buffer_ = device_.read(kReadBytes);
-    if (buffer_.isEmpty() && device_.isOpen() && !device_.atEnd())
+    buffer_.clear();
+    if (!device_)
+        return false;
+    buffer_ = device_->read(kReadBytes);
+    if (buffer_.isEmpty() && device_->isOpen() && !device_->atEnd())
         failed_ = true;
     if (digest_)
         digest_->addData(buffer_);
@@ -131,10 +136,7 @@ bool CsvReader::next(CsvRecord& r) {
 }
 
 CsvRecord parseRecord(const QByteArray& bytes, char separator) {
-    QByteArray copy = bytes;
-    QBuffer buffer(&copy);
-    buffer.open(QIODevice::ReadOnly);
-    CsvReader reader(buffer, separator);
+    CsvReader reader(bytes, separator);
     CsvRecord r;
     reader.next(r);
     return r;

@@ -42,6 +42,8 @@ inline constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
 class CsvReader {
 public:
     CsvReader(QIODevice& device, char separator, QCryptographicHash* digest = nullptr);
+    // Reads the bytes given and nothing else (one record read again).
+    CsvReader(const QByteArray& bytes, char separator);
     // The next record; false at the end of the file. Throws nothing: a device that fails to
     // read simply ends (readFailed() tells it).
     bool next(CsvRecord& record);
@@ -61,9 +63,9 @@ private:
         return static_cast<unsigned char>(buffer_[pos_]);
     }
 
-    QIODevice& device_;
+    QIODevice* device_;
     char separator_;
-    QCryptographicHash* digest_;
+    QCryptographicHash* digest_ = nullptr;
     QByteArray buffer_;
     qsizetype pos_ = 0;
     std::int64_t bufferOffset_ = 0;

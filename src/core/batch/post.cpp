@@ -94,7 +94,7 @@ BatchResult postBatch(ledger::LedgerStore& store, const Batch& batch,
     std::vector<Group> groups = groupsOf(batch, total);
     RowReader reader(batch);
     ledger::JournalAppender journal(store);
-    const ledger::JournalEntry stamp = ledger::JournalEntry::now();
+    ledger::JournalEntry stamp = ledger::JournalEntry::now();
     const auto journalFailed = [&result](const IoError& e) {
         qCWarning(lcLedger).noquote() << "journal lines not written:" << e.text();
         if (result.warning.isEmpty())
@@ -189,6 +189,9 @@ BatchResult postBatch(ledger::LedgerStore& store, const Batch& batch,
             failRows(g, QStringLiteral("Ledger %1 of %2: %3").arg(numberText, customer, e.text()));
             continue;
         }
+        // The time of the file's flush, with its offset from UTC taken once for all its lines.
+        const QDateTime now = QDateTime::currentDateTime();
+        stamp.time = now.toOffsetFromUtc(now.offsetFromUtc());
         QList<ledger::JournalEntry> lines;
         for (std::size_t k = 0; k < g.rows.size(); ++k) {
             RowResult& r = result.rows[std::size_t(g.rows[k])];
