@@ -172,6 +172,9 @@ bool BatchChecker::open() {
     State& s = *s_;
     const QString name = fileName(s.batch.path);
     s.file.setFileName(s.batch.path);
+    // A pipe or a device would hold the reading for good.
+    if (const QFileInfo path(s.batch.path); path.exists() && !path.isFile())
+        return s.fail(QStringLiteral("%1 is not a file.").arg(s.batch.path));
     if (!s.file.open(QIODevice::ReadOnly))
         return s.fail(QStringLiteral("The file %1 cannot be read: %2.")
                           .arg(s.batch.path, s.file.errorString()));

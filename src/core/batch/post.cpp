@@ -121,10 +121,17 @@ BatchResult postBatch(ledger::LedgerStore& store, const Batch& batch,
         QList<QByteArray> records;
         QList<bool> recheck;
         std::vector<ledger::Posting> postings;
+        QString customer;
+        bool unreadable = false;
         for (const int row : g.rows) {
             RowEntry e = reader.entry(row);
-            if (!e.posting) // the file was unchanged: only a failing disk gets here
-                e.posting = ledger::Posting();
+            if (customer.isEmpty())
+                customer = trimBlanks(e.customer).toString();
+            // The file is as it was checked: only a failing disk gets here.
+            if (!e.posting) {
+                unreadable = true;
+                continue;
+            }
             e.posting->customer = e.customer;
             e.posting->origin = journalOrigin(batch, row);
             records << e.posting->record;
@@ -132,7 +139,6 @@ BatchResult postBatch(ledger::LedgerStore& store, const Batch& batch,
             recheck << (batch.rows[std::size_t(row)].status != Status::Duplicate);
             postings.push_back(*e.posting);
         }
-        const QString customer = trimBlanks(postings.front().customer).toString();
         if (progress && !progress({done, total, customer})) {
             result.cancelled = true;
             for (std::size_t rest = gi; rest < groups.size(); ++rest) {
@@ -142,7 +148,7 @@ BatchResult postBatch(ledger::LedgerStore& store, const Batch& batch,
             break;
         }
         done += int(g.rows.size());
-        if (records.contains(QByteArray())) {
+        if (unreadable) {
             failRows(g, QStringLiteral("The rows of %1 could not be read again from %2.")
                             .arg(customer, batch.path));
             continue;
