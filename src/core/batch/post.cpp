@@ -17,6 +17,10 @@
 #include <QHash>
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 
 namespace tw::batch {
 
@@ -51,6 +55,88 @@ std::vector<Group> groupsOf(const Batch& batch, int& rows) {
     }
     return groups;
 }
+
+// A ledger file's rows made ready to be written.
+struct Prepared {
+    QList<QByteArray> records;
+    QList<bool> recheck;
+    std::vector<ledger::Posting> postings;
+    QString customer;
+    bool unreadable = false;
+};
+
+Prepared prepareGroup(RowReader& reader, const Batch& batch, const Group& g) {
+    Prepared p;
+    for (const int row : g.rows) {
+        RowEntry e = reader.entry(row);
+        if (p.customer.isEmpty())
+            p.customer = trimBlanks(e.customer).toString();
+        // The file is as it was checked: only a failing disk gets here.
+        if (!e.posting) {
+            p.unreadable = true;
+            continue;
+        }
+        e.posting->customer = e.customer;
+        e.posting->origin = journalOrigin(batch, row);
+        p.records << e.posting->record;
+        // A duplicate the operator ticked is meant; any other is looked for again.
+        p.recheck << (batch.rows[std::size_t(row)].status != Status::Duplicate);
+        p.postings.push_back(*e.posting);
+    }
+    return p;
+}
+
+// Reads and checks the rows again on a thread of its own, a few ledger files ahead of the
+// writing: that work then takes place while the disk flushes the file before.
+class Preparer {
+public:
+    Preparer(const Batch& batch, const std::vector<Group>& groups)
+        : batch_(batch), groups_(groups), worker_([this] { run(); }) {}
+    ~Preparer() {
+        {
+            const std::lock_guard lock(mutex_);
+            stop_ = true;
+        }
+        changed_.notify_all();
+        worker_.join();
+    }
+    Preparer(const Preparer&) = delete;
+    Preparer& operator=(const Preparer&) = delete;
+
+    // The next group's, in order.
+    Prepared next() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return !ready_.empty(); });
+        Prepared p = std::move(ready_.front());
+        ready_.pop_front();
+        changed_.notify_all();
+        return p;
+    }
+
+private:
+    static constexpr std::size_t kAhead = 16;
+
+    void run() {
+        RowReader reader(batch_);
+        for (const Group& g : groups_) {
+            Prepared p = prepareGroup(reader, batch_, g);
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [this] { return stop_ || ready_.size() < kAhead; });
+            if (stop_)
+                return;
+            ready_.push_back(std::move(p));
+            changed_.notify_all();
+        }
+    }
+
+    const Batch& batch_;
+    const std::vector<Group>& groups_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<Prepared> ready_;
+    bool stop_ = false;
+    std::thread worker_; // last: it starts once everything above is made
+};
 
 } // namespace
 
@@ -91,8 +177,8 @@ BatchResult postBatch(ledger::LedgerStore& store, const Batch& batch,
         return result;
 
     int total = 0;
-    std::vector<Group> groups = groupsOf(batch, total);
-    RowReader reader(batch);
+    const std::vector<Group> groups = groupsOf(batch, total);
+    Preparer preparer(batch, groups);
     ledger::JournalAppender journal(store);
     ledger::JournalEntry stamp = ledger::JournalEntry::now();
     const auto journalFailed = [&result](const IoError& e) {
@@ -118,27 +204,9 @@ BatchResult postBatch(ledger::LedgerStore& store, const Batch& batch,
     int done = 0;
     for (std::size_t gi = 0; gi < groups.size(); ++gi) {
         const Group& g = groups[gi];
-        QList<QByteArray> records;
-        QList<bool> recheck;
-        std::vector<ledger::Posting> postings;
-        QString customer;
-        bool unreadable = false;
-        for (const int row : g.rows) {
-            RowEntry e = reader.entry(row);
-            if (customer.isEmpty())
-                customer = trimBlanks(e.customer).toString();
-            // The file is as it was checked: only a failing disk gets here.
-            if (!e.posting) {
-                unreadable = true;
-                continue;
-            }
-            e.posting->customer = e.customer;
-            e.posting->origin = journalOrigin(batch, row);
-            records << e.posting->record;
-            // A duplicate the operator ticked is meant; any other is looked for again.
-            recheck << (batch.rows[std::size_t(row)].status != Status::Duplicate);
-            postings.push_back(*e.posting);
-        }
+        const Prepared prepared = preparer.next();
+        const QList<QByteArray>& records = prepared.records;
+        const QString& customer = prepared.customer;
         if (progress && !progress({done, total, customer})) {
             result.cancelled = true;
             for (std::size_t rest = gi; rest < groups.size(); ++rest) {
@@ -148,7 +216,7 @@ BatchResult postBatch(ledger::LedgerStore& store, const Batch& batch,
             break;
         }
         done += int(g.rows.size());
-        if (unreadable) {
+        if (prepared.unreadable) {
             failRows(g, QStringLiteral("The rows of %1 could not be read again from %2.")
                             .arg(customer, batch.path));
             continue;
@@ -190,7 +258,7 @@ BatchResult postBatch(ledger::LedgerStore& store, const Batch& batch,
         const QString numberText = ledger::ledgerNumberText(number);
         QList<std::int64_t> numbers;
         try {
-            numbers = store.appendEntries(numberText, records, recheck, lengthSeen);
+            numbers = store.appendEntries(numberText, records, prepared.recheck, lengthSeen);
         } catch (const IoError& e) {
             failRows(g, QStringLiteral("Ledger %1 of %2: %3").arg(numberText, customer, e.text()));
             continue;
@@ -215,7 +283,7 @@ BatchResult postBatch(ledger::LedgerStore& store, const Batch& batch,
             out.ledger = number;
             out.created = created;
             out.offset = (r.recordNumber - 1) * ledger::LedgerEntryRecord::kLength;
-            lines << ledger::journalEntryOf(postings[k], out, stamp);
+            lines << ledger::journalEntryOf(prepared.postings[k], out, stamp);
         }
         try {
             journal.append(lines);

@@ -548,7 +548,12 @@ QList<std::int64_t> LedgerStore::appendEntries(const QString& numberText,
             QStringLiteral("Cannot open %1: \"%2\" is not a ledger number.").arg(dos, numberText));
     RecordFile file;
     openIn(file, paths_, folder_, dos);
-    if (isFile(file, paths_.toNative(indexPath()))) {
+    // The index through the drive's own entry when it is there under its name: a batch
+    // appends to many files, and the full mapping costs system calls each time.
+    QString index = paths_.directPath(indexPath());
+    if (index.isEmpty() || !QFileInfo::exists(index))
+        index = paths_.toNative(indexPath());
+    if (isFile(file, index)) {
         throw IoError(QStringLiteral("Cannot write %1: it is the ledger index %2, not a ledger "
                                      "file. Nothing was posted.")
                           .arg(dos, indexPath()));
