@@ -28,6 +28,8 @@ namespace tw::bench {
 //   drive_f/LEDGER ledger.ndx, led00001.dat (10,000 entries), led00002.dat (10 entries),
 //                  led00003.dat (100,000 entries)
 //   drive_f/CHECK  ledger.ndx (32,767 customers), led00001.dat to led01000.dat (100 entries)
+//   drive_f/BATCH  ledger.ndx (1,000 customers), led00001.dat to led01000.dat (100 entries)
+//   batch10000.csv, batch100000.csv  invoices for those 1,000 customers, none posted yet
 struct Data {
     QString root;
     QString prog;
@@ -92,6 +94,10 @@ void releaseWindows();
 // Opens the ledger window on that ledger of F:\LEDGER, painted, and prints the resident size in
 // KiB (run as a child process of its own). 0 when done.
 int ledgerViewResidentChild(const QString& number);
+
+// Checks the 100,000-row file against F:\BATCH and prints what the checked file adds to the
+// resident size, in KiB (run as a child process of its own). 0 when done.
+int batchResidentChild();
 
 // Resident size of this process in KiB.
 std::int64_t residentKiB();

@@ -50,6 +50,10 @@ printf '0   \\EMPTY\\            BENCH\r\n' >"$drive/EMPTY/QLCUST"
 "$twgen" ledger "$drive/LEDGER/led00003.dat" 100000
 # A ledger folder for the folder check: every customer indexed, 1,000 of them with a ledger.
 "$twgen" ledgers "$drive/CHECK" 32767 1000 100
+# Posting from a file: 1,000 customers with ledgers of 100 entries, and their invoices.
+"$twgen" ledgers "$drive/BATCH" 1000 1000 100
+"$twgen" csv "$data/batch10000.csv" 10000 1000
+"$twgen" csv "$data/batch100000.csv" 100000 1000
 # The files were just written: flushing them now keeps the write-back out of the timings.
 sync
 

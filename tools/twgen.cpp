@@ -10,6 +10,8 @@
 //   twgen ledger <file> <count>          a ledger file of 128-byte entries
 //   twgen ledgers <folder> <customers> <files> <entries>
 //                                        ledger.ndx and led00001.dat... of that many entries
+//   twgen csv <file> <rows> <customers>  a spreadsheet file of invoices (CSV) for customers
+//                                        1... of the index above, none in their ledgers yet
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -37,13 +39,14 @@ struct Rng {
     std::uint32_t below(std::uint32_t n) { return next() % n; }
 };
 
-const char* const kFirst[] = {"ACME",     "Zenith",   "Brightline", "Mercury",  "Harbor",   "Summit",
-                              "Keystone", "Orion",    "Delta",      "Apex",     "Pioneer",  "Liberty",
-                              "Cascade",  "Granite",  "Riverside",  "Northway", "Bluebird", "Crescent",
-                              "Evergreen", "Lakeside", "Maple",     "Redwood",  "Sterling", "Westgate"};
-const char* const kSecond[] = {"PRINTING", "Graphics", "Labels",   "Media",     "Press",
-                               "Signs",    "Copy",     "Design",   "Packaging", "Publishing",
-                               "Office Supply", "Bakery", "Dental", "Realty",   "Hardware"};
+const char* const kFirst[] = {"ACME",     "Zenith",   "Brightline", "Mercury",   "Harbor",
+                              "Summit",   "Keystone", "Orion",      "Delta",     "Apex",
+                              "Pioneer",  "Liberty",  "Cascade",    "Granite",   "Riverside",
+                              "Northway", "Bluebird", "Crescent",   "Evergreen", "Lakeside",
+                              "Maple",    "Redwood",  "Sterling",   "Westgate"};
+const char* const kSecond[] = {"PRINTING",      "Graphics", "Labels", "Media",     "Press",
+                               "Signs",         "Copy",     "Design", "Packaging", "Publishing",
+                               "Office Supply", "Bakery",   "Dental", "Realty",    "Hardware"};
 const char* const kForm[] = {"Inc", "Co", "LLC", "Corp", "Ltd", "& Sons", ""};
 const char* const kProducts[] = {"BUSINESS CARDS", "LETTERHEAD", "ENVELOPES #10", "BROCHURES",
                                  "POSTCARDS",      "FLYERS",     "POSTERS",       "DOOR HANGERS",
@@ -195,10 +198,38 @@ std::string ledgerRecords(long count) {
         putField(rec, 28, 2, zeroFill(1 + r.below(16), 2));
         putField(rec, 30, 10, std::string("PO").append(std::to_string(n)));
         putField(rec, 40, 76, kProducts[r.below(std::size(kProducts))]);
-        putField(rec, 116, 10, std::to_string(10 + r.below(5000)) + "." + std::to_string(r.below(10)));
+        putField(rec, 116, 10,
+                 std::to_string(10 + r.below(5000)) + "." + std::to_string(r.below(10)));
         rec[126] = '\r';
         rec[127] = '\n';
         out += rec;
+    }
+    return out;
+}
+
+// Invoices as an invoicing program exports them: row n for customer n % customers + 1, so
+// that every customer of a "ledgers" folder gets rows / customers of them.
+std::string invoiceCsv(long rows, long customers) {
+    Rng r(5);
+    std::string out = "Customer,Invoice No,Date,Job No,Description,Amount\r\n";
+    for (long n = 0; n < rows; ++n) {
+        const long cents = 1000 + static_cast<long>(r.below(500000));
+        out.append(customerName(n % customers + 1, true))
+            .append(",I")
+            .append(zeroFill(n + 1, 7))
+            .append(",")
+            .append(std::to_string(1 + r.below(12)))
+            .append("/")
+            .append(std::to_string(1 + r.below(28)))
+            .append("/2024,")
+            .append(std::to_string(1000 + n))
+            .append(",\"")
+            .append(kProducts[r.below(std::size(kProducts))])
+            .append(", \"\"rush\"\"\",")
+            .append(std::to_string(cents / 100))
+            .append(".")
+            .append(zeroFill(cents % 100, 2))
+            .append("\r\n");
     }
     return out;
 }
@@ -273,9 +304,12 @@ int main(int argc, char** argv) {
             for (long n = 1, files = countArg(argv[4]); n <= files; ++n)
                 writeFile(folder / std::string("led").append(zeroFill(n, 5)).append(".dat"),
                           entries);
+        } else if (argc == 5 && cmd == "csv") {
+            writeFile(argv[2], invoiceCsv(countArg(argv[3]), std::max(1L, countArg(argv[4]))));
         } else {
             std::cerr << "usage: twgen demo <folder> | export|custfile|products|wip|index|ledger "
-                         "<path> <count> | ledgers <folder> <customers> <files> <entries>\n";
+                         "<path> <count> | ledgers <folder> <customers> <files> <entries> | csv "
+                         "<file> <rows> <customers>\n";
             return 2;
         }
     } catch (const std::exception& e) {

@@ -1,10 +1,12 @@
 #include "app/commandline.h"
 
+#include "batch/report.h"
 #include "ledger/ledgercheck.h"
 #include "platform/appinfo.h"
 #include "platform/dospath.h"
 
 #include <QCommandLineParser>
+#include <QDate>
 #include <QTextStream>
 
 #include <algorithm>
@@ -196,6 +198,46 @@ CommandLine programCommandLine(const QString& programFolder) {
         },
         QStringLiteral("The ledger folder --check-ledger checks: a DOS path such as F:\\LEDGER "
                        "or a native folder. Without it, the folder Ledger.dat names."));
+    line.addTask(
+        QCommandLineOption(QStringLiteral("post-file"),
+                           QStringLiteral("Posts the invoices of a spreadsheet file (CSV) as "
+                                          "the preview would tick them: one line per row and a "
+                                          "summary; exit code 0 when every row was posted or "
+                                          "skipped as a duplicate, 1 when a row has an error "
+                                          "or failed."),
+                           QStringLiteral("file")),
+        QString(),
+        {QCommandLineOption(QStringLiteral("dry-run"),
+                            QStringLiteral("With --post-file: writes nothing at all and tells "
+                                           "what a real run would do.")),
+         QCommandLineOption(QStringLiteral("date-order"),
+                            QStringLiteral("With --post-file: the order of the file's dates, "
+                                           "mdy (the default), dmy or ymd."),
+                            QStringLiteral("order"), QStringLiteral("mdy")),
+         QCommandLineOption(QStringLiteral("decimal-comma"),
+                            QStringLiteral("With --post-file: amounts are written with a "
+                                           "decimal comma (1.234,50).")),
+         QCommandLineOption(QStringLiteral("add-tax"),
+                            QStringLiteral("With --post-file: rows without a tax get the tax at "
+                                           "the default rate."))},
+        [](const QStringList&, const CommandLine::Given& given, QTextStream& out,
+           QTextStream& err) {
+            batch::PostFileRequest request;
+            request.path = given.value(QStringLiteral("post-file"));
+            const auto order = batch::dateOrderOf(given.value(QStringLiteral("date-order")));
+            if (!order) {
+                err << "--date-order takes mdy, dmy or ymd.\n";
+                err.flush();
+                return CommandLine::kUsageError;
+            }
+            request.options.dateOrder = *order;
+            request.options.decimalComma = given.isSet(QStringLiteral("decimal-comma"));
+            request.options.addTax = given.isSet(QStringLiteral("add-tax"));
+            // The command line is the program's outermost layer: the clock is read here.
+            request.options.today = QDate::currentDate();
+            request.dryRun = given.isSet(QStringLiteral("dry-run"));
+            return batch::runPostFile(request, DosPaths(given.settingsFolder()), out, err);
+        });
     return line;
 }
 

@@ -1,5 +1,8 @@
 #include "app/commandline.h"
+#include "ledger/ledgerrecords.h"
+#include "ledger/posting.h"
 #include "testregistry.h"
+#include "testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QtTest>
+
+#include <unistd.h>
 
 using tw::CommandLine;
 
@@ -211,6 +216,85 @@ private slots:
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), exitCode);
         QCOMPARE(p.readAllStandardOutput(), out);
+    }
+
+    // Posting from a file through the built program, on a file written for this test only: a
+    // dry run changes no byte, the real run writes what Post writes for the same values, a
+    // second run finds every row a duplicate; errors name their rows.
+    void postFileThroughTheProgram() {
+        QTemporaryDir tmp;
+        const QString prog = tmp.filePath("prog"), ledger = tmp.filePath("f/LEDGER");
+        QVERIFY(QDir().mkpath(prog + "/dosdevices") && QDir().mkpath(ledger));
+        QVERIFY(QFile::link(tmp.filePath("f"), prog + "/dosdevices/f:"));
+        // The program's folder is where it lies: a link of the built one keeps the build's.
+        const QString program = prog + "/tallywork";
+        QVERIFY(::link(TW_PROGRAM_PATH, QFile::encodeName(program).constData()) == 0 ||
+                QFile::copy(TW_PROGRAM_PATH, program));
+        tw::test::writeAll(prog + "/Ledger.dat", "F:\\LEDGER\r\n");
+        tw::test::writeAll(ledger + "/ledger.ndx",
+                           tw::ledger::LedgerIndexRecord{1, "Harbor Press"}.encode());
+        const QString csv = tmp.filePath("January.csv");
+        tw::test::writeAll(csv, "\xEF\xBB\xBF"
+                                "Client;Invoice No;Date;Net;Description\r\n"
+                                "Harbor Press;H-100;31/01/2024;1.250,00;\"Flyers; 2 colours\"\r\n"
+                                "Brand-New Bakery;B-7;01/02/2024;80,5;Men\xC3\xBCs\r\n");
+        const auto folder = [&] {
+            QMap<QString, QByteArray> files;
+            for (const QString& name : QDir(ledger).entryList(QDir::Files))
+                files.insert(name, tw::test::readAll(ledger + '/' + name));
+            return files;
+        };
+        const QStringList european{"--date-order", "dmy", "--decimal-comma"};
+        struct Step {
+            QStringList args;
+            int exitCode;
+            QString out; // the whole output, or a part of it with partOnly
+            bool partOnly;
+            bool writes;
+        };
+        const Step steps[] = {
+            {QStringList{"--dry-run"} + european, 0,
+             "row 2\tready\t00001\tH-100\nrow 3\tnew ledger\t00002\tB-7\n"
+             "new ledger (would be) 00002 for \"Brand-New Bakery\"\n"
+             "2 posted, 0 skipped, 0 failed (dry run: nothing was written)\n",
+             false, false},
+            {european, 0,
+             "row 2\tposted\t00001\tH-100\nrow 3\tposted\t00002\tB-7\n"
+             "new ledger 00002 for \"Brand-New Bakery\"\n2 posted, 0 skipped, 0 failed\n",
+             false, true},
+            {european, 0,
+             "row 2\tduplicate\t00001\tH-100\tInvoice H-100 is already in ledger 00001, dated "
+             "1/31/2024, for $1,250.00. Post it again?\n",
+             true, false},
+            {{"--dry-run"},
+             1,
+             "row 2\terror\t-\tH-100\tRow 2, column \"Date\", value \"31/01/2024\": The Invoice "
+             "Date \"31/01/2024\" is not a date in the order month/day/year.",
+             true,
+             false},
+            {{"--date-order", "dym"}, 2, "", false, false},
+        };
+        for (const Step& step : steps) {
+            const auto before = folder();
+            QProcess p;
+            p.start(program, QStringList{"--post-file", csv} + step.args);
+            QVERIFY(p.waitForFinished(30000));
+            const QString out = QString::fromUtf8(p.readAllStandardOutput());
+            QCOMPARE(p.exitCode(), step.exitCode);
+            if (step.partOnly)
+                QVERIFY2(out.contains(step.out), qPrintable(out));
+            else
+                QCOMPARE(out, step.out);
+            QCOMPARE(folder() != before, step.writes);
+        }
+        tw::ledger::EntryTexts typed;
+        typed.customer = "Harbor Press";
+        typed.invoice = "H-100";
+        typed.invoiceDate = "1/31/2024";
+        typed.description = "Flyers; 2 colours";
+        typed.preTax = "$1,250.00  ";
+        QCOMPARE(tw::test::readAll(ledger + "/led00001.dat"),
+                 tw::ledger::prepare(typed).posting->record);
     }
 };
 TW_REGISTER_TEST(CommandLineTest)

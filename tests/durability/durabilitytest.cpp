@@ -1,6 +1,8 @@
 // What a posting or a saved setting leaves on the disk when the machine stops right after.
 // fsync is replaced in this program by a stand-in that records which folders were synced and
 // can fail one file's flush, running a second writer at that very moment.
+#include "../core/batch/batchfixture.h"
+#include "batch/post.h"
 #include "ledger/ledgerrecords.h"
 #include "ledger/ledgerstore.h"
 #include "platform/ioerror.h"
@@ -27,6 +29,7 @@ namespace {
 
 struct FsyncRecorder {
     std::vector<std::pair<dev_t, ino_t>> folders; // folders synced, in order
+    int files = 0;                                // flushes of files
     bool failNextFile = false;
     std::function<void()> whileFailing; // runs inside the failing flush
 };
@@ -59,6 +62,8 @@ extern "C" int fsync(int fd) {
     const bool isFolder = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
     if (isFolder)
         r.folders.emplace_back(st.st_dev, st.st_ino);
+    else
+        ++r.files;
     if (!isFolder && r.failNextFile) {
         r.failNextFile = false;
         if (auto other = std::exchange(r.whileFailing, {}))
@@ -148,6 +153,32 @@ private slots:
         const LedgerCheck after = checkLedger(readAll(box.ledgerFile(1)));
         QVERIFY2(after.fault.isEmpty() && after.partialBytes == 0, qPrintable(after.fault));
         QCOMPARE(after.invoices, invoicesAfter);
+    }
+
+    // Posting a file flushes each ledger file once, the index once for its new ledgers and the
+    // journal once; a flush that fails fails that file's rows only and leaves none of them.
+    void batchFlushesEachFileOnce() {
+        BatchFolder f;
+        const QString d = QStringLiteral(",1/5/2006,10");
+        f.writeCsv({"ACME PRINTING,A2" + d, "Zenith Labels,Z2" + d, "ACME PRINTING,A3" + d,
+                    "New Co,N1" + d, "New Co,N2" + d});
+        const tw::batch::Batch batch = f.check();
+        tw::ledger::LedgerStore store = f.store();
+        QCOMPARE(tw::batch::postBatch(store, batch).count(tw::batch::Outcome::Posted), 5);
+        QCOMPARE(recorder().files, 3 + 1 + 1);
+
+        BatchFolder g;
+        g.writeCsv({"ACME PRINTING,A2" + d, "Zenith Labels,Z2" + d});
+        const QByteArray ledger1 = readAll(g.ledgerFile(1));
+        tw::ledger::LedgerStore other = g.store();
+        recorder().failNextFile = true;
+        const tw::batch::BatchResult r = tw::batch::postBatch(other, g.check());
+        QCOMPARE(r.rows[0].outcome, tw::batch::Outcome::Failed);
+        QCOMPARE(r.rows[1].outcome, tw::batch::Outcome::Posted);
+        QVERIFY2(r.failures.value(0).startsWith("Ledger 00001 of ACME PRINTING: Cannot write"),
+                 qPrintable(r.failures.value(0)));
+        QCOMPARE(readAll(g.ledgerFile(1)), ledger1 + "\r\n"); // its line end completed only
+        QCOMPARE(readAll(g.ledgerFile(2)).size(), 256);
     }
 };
 

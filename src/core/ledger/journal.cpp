@@ -95,7 +95,9 @@ QByteArray journalLine(const JournalEntry& e) {
         isoTimeWithOffset(e.time),
         e.user,
         e.computer,
-        e.action == JournalEntry::Action::Post ? QStringLiteral("post") : QStringLiteral("reverse"),
+        (e.action == JournalEntry::Action::Post ? QStringLiteral("post")
+                                                : QStringLiteral("reverse")) +
+            (e.origin.isEmpty() ? QString() : QLatin1Char(' ') + e.origin),
         e.ledgerNumber,
         e.customerName,
         e.invoiceNumber,
@@ -141,39 +143,70 @@ QByteArray lastLineOf(const RecordFile& file, std::int64_t end) {
     return tail;
 }
 
+// Appends lines at the journal's end under the lock: the header first into an empty journal
+// (one created empty by a failed first write included), and a line end first after a line torn
+// by an earlier crash, so that the new lines stay whole.
+void appendLocked(RecordFile& file, const QByteArray& lines) {
+    RangeLock lock(file, kLockOffset, 1, kLockTimeoutMs);
+    const std::int64_t end = file.length();
+    QByteArray bytes = end == 0 ? journalHeader() : tornLineEnd(lastLineOf(file, end));
+    bytes += lines;
+    file.write(end, bytes);
+}
+
 } // namespace
 
 void appendJournal(const LedgerStore& store, const JournalEntry& e) {
     RecordFile file;
     store.open(file, store.folderFile(journalFileName()));
-    RangeLock lock(file, kLockOffset, 1, kLockTimeoutMs);
-    const std::int64_t end = file.length();
-    // A journal created empty by a failed first write still gets its header.
-    QByteArray bytes = end == 0 ? journalHeader() : tornLineEnd(lastLineOf(file, end));
-    bytes += journalLine(e);
-    file.write(end, bytes);
+    appendLocked(file, journalLine(e));
     file.sync();
 }
 
-QString journalPosting(const LedgerStore& store, const Posting& posting, const PostOutcome& out) {
-    JournalEntry e = JournalEntry::now();
+JournalAppender::JournalAppender(const LedgerStore& store) : store_(store) {}
+
+void JournalAppender::append(const QList<JournalEntry>& entries) {
+    if (entries.isEmpty())
+        return;
+    if (!file_.isOpen())
+        store_.open(file_, store_.folderFile(journalFileName()));
+    QByteArray lines;
+    for (const JournalEntry& e : entries)
+        lines += journalLine(e);
+    appendLocked(file_, lines);
+}
+
+void JournalAppender::flush() {
+    if (file_.isOpen())
+        file_.sync();
+}
+
+JournalEntry journalEntryOf(const Posting& posting, const PostOutcome& out,
+                            const JournalEntry& stamp) {
+    JournalEntry e = stamp;
     e.action = posting.reversal ? JournalEntry::Action::Reverse : JournalEntry::Action::Post;
     e.ledgerNumber = ledgerNumberText(out.ledger);
-    // The ledger's owner as the index names it: the customer box may hold a name typed
-    // after the lookup.
     e.customerName = posting.customer.trimmed();
-    try {
-        if (const auto owner = store.ledgerOwner(out.ledger))
-            e.customerName = *owner;
-    } catch (const IoError&) {
-        // The posting is done; the line keeps the name it was posted under.
-    }
     // What the ledger holds, not what was typed.
     const StoredEntry stored = decodeEntry(posting.record);
     e.invoiceNumber = stored.InvoiceNumber;
     e.jobNumber = stored.JobNumber;
     e.amountCents = stored.AmountCents;
     e.recordOffset = out.offset;
+    e.origin = posting.origin;
+    return e;
+}
+
+QString journalPosting(const LedgerStore& store, const Posting& posting, const PostOutcome& out) {
+    JournalEntry e = journalEntryOf(posting, out, JournalEntry::now());
+    // The ledger's owner as the index names it: the customer box may hold a name typed after
+    // the lookup. (A batch names its rows' ledgers by the index already.)
+    try {
+        if (const auto owner = store.ledgerOwner(out.ledger))
+            e.customerName = *owner;
+    } catch (const IoError&) {
+        // The posting is done; the line keeps the name it was posted under.
+    }
     try {
         appendJournal(store, e);
     } catch (const IoError& err) {

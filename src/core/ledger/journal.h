@@ -1,9 +1,12 @@
 #pragma once
 #include <QByteArray>
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QStringView>
 #include <cstdint>
+
+#include "platform/recordfile.h"
 
 namespace tw::ledger {
 
@@ -27,6 +30,9 @@ struct JournalEntry {
     QString jobNumber;
     std::int64_t amountCents = 0;
     std::int64_t recordOffset = 0; // byte offset of the record in the ledger file
+    // Where a posting came from when it was not typed ("from file C:/in/march.csv row 12"):
+    // written after the action in the same field, so that every line keeps the header's columns.
+    QString origin;
 
     // The user and computer of this process, and the time now.
     static JournalEntry now();
@@ -55,6 +61,25 @@ QByteArray tornLineEnd(QByteArrayView torn);
 // stays whole.
 // Throws IoError naming the file.
 void appendJournal(const LedgerStore& store, const JournalEntry& e);
+
+// The journal entry of a posting whose record is on disk; time, user and computer from `stamp`
+// (JournalEntry::now(), taken once for a batch).
+JournalEntry journalEntryOf(const Posting& posting, const PostOutcome& out,
+                            const JournalEntry& stamp);
+
+// Journal lines of many postings: the journal stays open, each append writes its lines under
+// the journal lock, and flush() puts everything appended on disk, once for a whole batch.
+// Throws IoError naming the file.
+class JournalAppender {
+public:
+    explicit JournalAppender(const LedgerStore& store);
+    void append(const QList<JournalEntry>& entries);
+    void flush();
+
+private:
+    const LedgerStore& store_;
+    RecordFile file_;
+};
 
 // The journal line of a posting whose record is on disk, with this machine's user and time.
 // A journal that cannot be written never touches the posting: the reason is logged and

@@ -278,46 +278,7 @@ LedgerStore::Allocation LedgerStore::allocateLedger(QStringView name,
 }
 
 std::int64_t LedgerStore::appendEntry(const QString& numberText, const QByteArray& record) {
-    const QString dos = ledgerPath(numberText);
-    if (record.size() != kEntryLen)
-        throw IoError(
-            QStringLiteral("Cannot write %1: the entry is not a ledger record.").arg(dos));
-    // The number text names a file inside the ledger folder and nothing else.
-    if (numberText.isEmpty() || numberText.contains(QLatin1Char('\\')) ||
-        numberText.contains(QLatin1Char('/')) || numberText.contains(QLatin1Char(':'))) {
-        throw IoError(
-            QStringLiteral("Cannot open %1: \"%2\" is not a ledger number.").arg(dos, numberText));
-    }
-    RecordFile file;
-    openIn(file, paths_, folder_, dos);
-    // Whatever name or link leads there, an entry never goes into the index.
-    if (isFile(file, paths_.toNative(indexPath()))) {
-        throw IoError(QStringLiteral("Cannot write %1: it is the ledger index %2, not a ledger "
-                                     "file. Nothing was posted.")
-                          .arg(dos, indexPath()));
-    }
-
-    // The length can change between reading it and holding the lock when another machine
-    // appends at the same moment; then the lock is on the wrong record and is taken again.
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        const std::int64_t length = file.length();
-        const std::int64_t last = length / kEntryLen; // whole records
-        const int tail = int(length % kEntryLen);
-        // A last record that lost only its line end is a real invoice: it is completed. A
-        // shorter remainder is an interrupted write and is overwritten.
-        const bool complete = trailingKind(tail) == Trailing::LacksLineEnd;
-        RangeLock lock(file, last * kEntryLen, (complete ? 2 : 1) * kEntryLen);
-        if (file.length() != length)
-            continue;
-        std::int64_t target = last;
-        if (complete) {
-            file.write(length, missingLineEnd(tail));
-            ++target;
-        }
-        writeAtEnd(file, target * kEntryLen, record);
-        return target + 1;
-    }
-    throw IoError(QStringLiteral("Cannot write %1: other programs keep appending to it.").arg(dos));
+    return appendEntries(numberText, {record}, {}, -1).constFirst();
 }
 
 std::optional<LedgerContents> LedgerStore::readEntries(const QString& numberText) const {
@@ -432,6 +393,190 @@ std::optional<QByteArray> LedgerStore::findInvoice(const QString& numberText,
     if (trailingKind(tail.size()) == Trailing::LacksLineEnd && same(tail.data()))
         return tail.toByteArray() + missingLineEnd(tail.size());
     return std::nullopt;
+}
+
+// ---- Many invoices at once ----
+
+namespace {
+
+// Every name of the index with the first ledger number that holds it.
+struct IndexNames {
+    QHash<QByteArray, int> ledgerOf;
+    std::int64_t wholeRecords = 0;
+    QByteArray trailingName; // the name of a last record cut short after it, else empty
+};
+
+IndexNames readIndexNames(const RecordFile& file) {
+    IndexNames r;
+    SequentialReader reader(file, kIdxLen);
+    const auto add = [&r](const char* rec, std::int64_t number) {
+        const QByteArray name(rec + LedgerIndexRecord::kNameOffset, LedgerIndexRecord::kNameWidth);
+        if (!r.ledgerOf.contains(name))
+            r.ledgerOf.insert(name, int(number));
+        return name;
+    };
+    int count = 0;
+    while (const char* block = reader.nextRun(count)) {
+        const std::int64_t first = reader.recordNumber() - count + 1;
+        for (int i = 0; i < count; ++i)
+            add(block + std::ptrdiff_t(i) * kIdxLen, first + i);
+    }
+    r.wholeRecords = reader.recordNumber();
+    if (const QByteArrayView partial = reader.partialRecord(); partial.size() >= kNameEnd)
+        r.trailingName = add(partial.data(), r.wholeRecords + 1);
+    return r;
+}
+
+IndexFullError indexFull(const QString& indexPath) {
+    return IndexFullError(QStringLiteral("The ledger index %1 is full: it holds %2 ledgers, the "
+                                         "most the ledger system can keep. No ledger was created.")
+                              .arg(indexPath)
+                              .arg(kMaxLedgerNumber));
+}
+
+IoError unlistedLedgerFile(const QString& number, const QString& file, const QString& indexPath) {
+    return IoError(QStringLiteral("Cannot create ledger %1: the ledger file %2 already holds "
+                                  "records, but the ledger index %3 does not list it. No ledger "
+                                  "was created.")
+                       .arg(number, file, indexPath));
+}
+
+} // namespace
+
+LedgerStore::IndexSnapshot LedgerStore::readIndex() const {
+    requireFolder(folder_, indexPath());
+    IndexSnapshot snapshot;
+    RecordFile file;
+    if (!openIfThere(file, paths_, indexPath()))
+        return snapshot;
+    IndexNames names = readIndexNames(file);
+    snapshot.ledgerOf = std::move(names.ledgerOf);
+    snapshot.next = int(names.wholeRecords + (names.trailingName.isEmpty() ? 0 : 1) + 1);
+    return snapshot;
+}
+
+std::optional<std::int64_t> LedgerStore::ledgerLength(const QString& numberText) const {
+    const QString dos = ledgerPath(numberText);
+    requireFolder(folder_, dos);
+    RecordFile file;
+    if (!openIfThere(file, paths_, dos))
+        return std::nullopt;
+    return file.length();
+}
+
+QList<LedgerStore::Allocation> LedgerStore::allocateLedgers(const QList<QString>& names) {
+    QList<Allocation> out;
+    if (names.isEmpty())
+        return out;
+    RecordFile file;
+    openIn(file, paths_, folder_, indexPath());
+    RangeLock lock(file, kIndexLockOffset, 1);
+    IndexNames index = readIndexNames(file);
+    const bool keepDamaged = !index.trailingName.isEmpty();
+    const std::int64_t damagedNumber = index.wholeRecords + 1;
+    const std::int64_t firstNew = index.wholeRecords + (keepDamaged ? 1 : 0) + 1;
+    std::int64_t next = firstNew;
+    bool damagedMatched = false;
+    QHash<QByteArray, int> madeHere;
+    QByteArray records;
+    for (const QString& name : names) {
+        const QByteArray wanted = indexName(name);
+        if (const auto made = madeHere.constFind(wanted); made != madeHere.cend()) {
+            out.append({*made, true});
+            continue;
+        }
+        if (const auto it = index.ledgerOf.constFind(wanted); it != index.ledgerOf.cend()) {
+            damagedMatched = damagedMatched || (keepDamaged && *it == damagedNumber);
+            out.append({*it, false});
+            continue;
+        }
+        if (next > kMaxLedgerNumber)
+            throw indexFull(indexPath());
+        const int number = int(next++);
+        // The file of a new number must not hold another customer's entries.
+        const QString orphan = ledgerPath(ledgerNumberText(number));
+        if (const QString native = paths_.toNative(orphan);
+            !native.isEmpty() && QFileInfo(native).size() > 0)
+            throw unlistedLedgerFile(ledgerNumberText(number), orphan, indexPath());
+        records += indexRecordBytes(number, wanted);
+        madeHere.insert(wanted, number);
+        out.append({number, true});
+    }
+    // A last record cut short after its name keeps its number and is completed first.
+    if (keepDamaged && (damagedMatched || !records.isEmpty())) {
+        writeIndexRecord(file, int(damagedNumber), index.trailingName);
+        if (records.isEmpty())
+            file.sync();
+    }
+    if (!records.isEmpty())
+        writeAtEnd(file, (firstNew - 1) * kIdxLen, records);
+    return out;
+}
+
+QList<std::int64_t> LedgerStore::appendEntries(const QString& numberText,
+                                               const QList<QByteArray>& records,
+                                               const QList<bool>& recheck,
+                                               std::int64_t lengthSeen) {
+    const QString dos = ledgerPath(numberText);
+    QList<std::int64_t> numbers(records.size(), 0);
+    if (records.isEmpty())
+        return numbers;
+    for (const QByteArray& r : records) {
+        if (r.size() != kEntryLen)
+            throw IoError(
+                QStringLiteral("Cannot write %1: the entry is not a ledger record.").arg(dos));
+    }
+    // The number text names a file inside the ledger folder and nothing else.
+    if (numberText.isEmpty() || numberText.contains(QLatin1Char('\\')) ||
+        numberText.contains(QLatin1Char('/')) || numberText.contains(QLatin1Char(':'))) {
+        throw IoError(
+            QStringLiteral("Cannot open %1: \"%2\" is not a ledger number.").arg(dos, numberText));
+    }
+    RecordFile file;
+    openIn(file, paths_, folder_, dos);
+    // The index through the drive's own entry when it is there under its name: a batch
+    // appends to many files, and the full mapping costs system calls each time.
+    QString index = paths_.directPath(indexPath());
+    if (index.isEmpty() || !QFileInfo::exists(index))
+        index = paths_.toNative(indexPath());
+    if (isFile(file, index)) {
+        throw IoError(QStringLiteral("Cannot write %1: it is the ledger index %2, not a ledger "
+                                     "file. Nothing was posted.")
+                          .arg(dos, indexPath()));
+    }
+    // The length can change between reading it and holding the lock when another machine
+    // appends at the same moment; then the lock is on the wrong record and is taken again.
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        const std::int64_t length = file.length();
+        const std::int64_t last = length / kEntryLen;
+        const int tail = int(length % kEntryLen);
+        // A last record that lost only its line end is a real invoice: it is completed. A
+        // shorter remainder is an interrupted write and is overwritten.
+        const bool complete = trailingKind(tail) == Trailing::LacksLineEnd;
+        const std::int64_t target = last + (complete ? 1 : 0);
+        RangeLock lock(file, last * kEntryLen,
+                       (target - last + std::int64_t(records.size())) * kEntryLen);
+        if (file.length() != length)
+            continue;
+        // Another machine may have posted one of these invoices since they were looked at.
+        const bool changed = length != lengthSeen;
+        QByteArray bytes;
+        for (qsizetype i = 0; i < records.size(); ++i) {
+            if (changed && recheck.value(i) &&
+                findInvoice(numberText, QByteArrayView(records[i]).first(8)))
+                continue;
+            bytes += records[i];
+            numbers[i] = target + bytes.size() / kEntryLen;
+        }
+        if (complete)
+            file.write(length, missingLineEnd(tail));
+        if (!bytes.isEmpty())
+            writeAtEnd(file, target * kEntryLen, bytes);
+        else if (complete)
+            file.sync();
+        return numbers;
+    }
+    throw IoError(QStringLiteral("Cannot write %1: other programs keep appending to it.").arg(dos));
 }
 
 } // namespace tw::ledger

@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringView>
 #include <cstdint>
@@ -88,6 +90,34 @@ public:
     // line end is an entry (returned completed). The file is read front to back in large
     // blocks and only the invoice field of each record is compared.
     std::optional<QByteArray> findInvoice(const QString& numberText, QByteArrayView invoice) const;
+
+    // ---- Many invoices at once (posting from a file) ----
+
+    // The index as it is now, read once and never written or created: the first ledger number
+    // of each stored name (a last record cut short after its name counts, as for
+    // findCustomer), and the number the next allocation would give.
+    struct IndexSnapshot {
+        QHash<QByteArray, int> ledgerOf; // 40-byte index name (indexName) -> ledger number
+        int next = 1;
+    };
+    IndexSnapshot readIndex() const;
+
+    // The length of a ledger file in bytes, or nullopt when there is none. Nothing is created.
+    std::optional<std::int64_t> ledgerLength(const QString& numberText) const;
+
+    // allocateLedger for many names under one index lock with one flush: a name the index
+    // lists (another poster may have added it meanwhile) keeps its ledger, the others get
+    // records at the end, written together; a name given twice gets one ledger. On failure
+    // (IndexFullError, a ledger file the index does not list) nothing is written.
+    QList<Allocation> allocateLedgers(const QList<QString>& names);
+
+    // appendEntry for many records of one ledger file: appended under one lock with one flush.
+    // Under the lock each record whose `recheck` is set is looked for again with findInvoice,
+    // unless the file still has `lengthSeen` bytes (the length when its invoices were last
+    // looked at; -1 unknown): a record found there is not written. Returns each record's
+    // record number, 0 for one not written.
+    QList<std::int64_t> appendEntries(const QString& numberText, const QList<QByteArray>& records,
+                                      const QList<bool>& recheck, std::int64_t lengthSeen);
 
 private:
     QString folder_;

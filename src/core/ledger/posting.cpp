@@ -15,6 +15,11 @@ namespace {
 
 const QString kBlankMessage = QStringLiteral("Warning: Customer, Date or Amount Cannot Be Blank!");
 const QString kNothingPosted = QStringLiteral("Nothing was posted.");
+const QString kInvoiceDate = QStringLiteral("Invoice Date");
+const QString kDueDate = QStringLiteral("Due Date");
+const QString kPreTax = QStringLiteral("Pre-Tax Amount");
+const QString kTax = QStringLiteral("Tax");
+const QString kInvoiceAmount = QStringLiteral("Invoice Amount");
 
 bool isBlank(const QString& text) {
     return text.trimmed().isEmpty();
@@ -27,8 +32,8 @@ std::optional<std::int64_t> boxCents(const QString& text) {
     return regional::toCents(text);
 }
 
-Prepared refused(const QString& message) {
-    return {std::nullopt, message};
+Prepared refused(const QString& message, const QString& field) {
+    return {std::nullopt, message, field};
 }
 
 QString notADate(const QString& field, const QString& text) {
@@ -74,8 +79,12 @@ Posting Posting::toLedger(int ledger, const QByteArray& record, const QString& c
 }
 
 Prepared prepare(const EntryTexts& e) {
-    if (isBlank(e.customer) || isBlank(e.invoiceDate) || isBlank(e.preTax))
-        return refused(kBlankMessage);
+    if (isBlank(e.customer))
+        return refused(kBlankMessage, QStringLiteral("Customer Name"));
+    if (isBlank(e.invoiceDate))
+        return refused(kBlankMessage, kInvoiceDate);
+    if (isBlank(e.preTax))
+        return refused(kBlankMessage, kPreTax);
 
     // A character the ledger files cannot hold would be stored as "?" without a word; in the
     // name, two different names could then share one ledger.
@@ -90,21 +99,22 @@ Prepared prepare(const EntryTexts& e) {
         if (ansi::decode(ansi::encode(*text)) != *text) {
             return refused(QStringLiteral("The %1 \"%2\" has characters that the ledger files "
                                           "cannot hold. %3")
-                               .arg(field, text->trimmed(), kNothingPosted));
+                               .arg(field, text->trimmed(), kNothingPosted),
+                           field);
         }
     }
     const auto invoiceDate = regional::readDate(e.invoiceDate, e.today);
     if (!invoiceDate)
-        return refused(notADate(QStringLiteral("Invoice Date"), e.invoiceDate));
+        return refused(notADate(kInvoiceDate, e.invoiceDate), kInvoiceDate);
     if (!storableYear(*invoiceDate))
-        return refused(yearNotStorable(QStringLiteral("Invoice Date"), e.invoiceDate));
+        return refused(yearNotStorable(kInvoiceDate, e.invoiceDate), kInvoiceDate);
     QDate dueDate;
     if (!isBlank(e.dueDate)) {
         const auto due = regional::readDate(e.dueDate, e.today);
         if (!due)
-            return refused(notADate(QStringLiteral("Due Date"), e.dueDate));
+            return refused(notADate(kDueDate, e.dueDate), kDueDate);
         if (!storableYear(*due))
-            return refused(yearNotStorable(QStringLiteral("Due Date"), e.dueDate));
+            return refused(yearNotStorable(kDueDate, e.dueDate), kDueDate);
         dueDate = *due;
     }
 
@@ -114,23 +124,24 @@ Prepared prepare(const EntryTexts& e) {
     const QString& preTaxText = invoiceAmountOnly ? e.invoiceAmount : e.preTax;
     const auto invoiceAmount = boxCents(e.invoiceAmount);
     if (!invoiceAmount)
-        return refused(notANumber(QStringLiteral("Invoice Amount"), e.invoiceAmount));
+        return refused(notANumber(kInvoiceAmount, e.invoiceAmount), kInvoiceAmount);
     const auto preTax = boxCents(preTaxText);
     if (!preTax)
-        return refused(notANumber(QStringLiteral("Pre-Tax Amount"), preTaxText));
+        return refused(notANumber(kPreTax, preTaxText), kPreTax);
     // With the tax switch on, the amount stored is the invoice amount shown; it must be the
     // pre-tax amount and the tax shown beside it, or the ledger would hold another figure
     // than the screen (an amount changed after the tax was computed).
     if (e.taxOn && !isBlank(e.invoiceAmount)) {
         const auto tax = boxCents(e.tax);
         if (!tax)
-            return refused(notANumber(QStringLiteral("Tax"), e.tax));
+            return refused(notANumber(kTax, e.tax), kTax);
         if (*preTax + *tax != *invoiceAmount) {
             return refused(QStringLiteral("The Invoice Amount %1 is not the Pre-Tax Amount %2 "
                                           "plus the Tax %3. %4")
                                .arg(regional::formatMoney(*invoiceAmount),
                                     regional::formatMoney(*preTax), regional::formatMoney(*tax),
-                                    kNothingPosted));
+                                    kNothingPosted),
+                           kInvoiceAmount);
         }
     }
 
@@ -148,7 +159,8 @@ Prepared prepare(const EntryTexts& e) {
         return refused(QStringLiteral("The amount %1 cannot be stored in the ledger: it keeps "
                                       "amounts below $10,000,000.00 in at most 10 characters "
                                       "(such as 9999999.99 or -999999.99). %2")
-                           .arg(regional::formatMoney(rec.AmountCents), kNothingPosted));
+                           .arg(regional::formatMoney(rec.AmountCents), kNothingPosted),
+                       *invoiceAmount != 0 ? kInvoiceAmount : kPreTax);
     }
     std::optional<int> ledger;
     if (!e.ledgerShown.isEmpty()) {
@@ -156,7 +168,8 @@ Prepared prepare(const EntryTexts& e) {
         if (!ledger) {
             return refused(
                 QStringLiteral("The Ledger Number \"%1\" is not a ledger number of 5 digits. %2")
-                    .arg(e.ledgerShown, kNothingPosted));
+                    .arg(e.ledgerShown, kNothingPosted),
+                QStringLiteral("Ledger Number"));
         }
     }
 
@@ -167,7 +180,7 @@ Prepared prepare(const EntryTexts& e) {
     p.customer = e.customer;
     p.invoice = e.invoice;
     p.amountCents = rec.AmountCents;
-    return {p, QString()};
+    return {p, QString(), QString()};
 }
 
 PostOutcome post(LedgerStore& store, const Posting& posting, const AfterDurable& after) {

@@ -47,6 +47,7 @@ struct Posting {
     std::int64_t amountCents = 0; // the amount stored
     bool reversal = false;        // a correction of an earlier entry, so journalled
     bool startsLedger = false;    // `ledger` was allocated for this entry: it has no file yet
+    QString origin;               // where it came from when not typed (a file and row), journalled
 
     // A ready record for an existing ledger (a reversal, a correction).
     static Posting toLedger(int ledger, const QByteArray& record, const QString& customer = {});
@@ -55,6 +56,7 @@ struct Posting {
 struct Prepared {
     std::optional<Posting> posting; // set when every check passed
     QString refusal;                // the operator's message otherwise
+    QString field;                  // the box it concerns, by its caption ("Invoice Date")
 };
 
 // Every check of Post, in its order, each with its message. Nothing is read or written.

@@ -120,7 +120,7 @@ ReversalPlan planReversal(const LedgerStore& store, const QString& numberText, s
 }
 
 PostOutcome postReversal(LedgerStore& store, const QString& numberText, const QString& customerName,
-                         const ReversalPlan& plan) {
+                         const ReversalPlan& plan, const QString& origin) {
     const auto number = parseLedgerNumber(numberText);
     PostOutcome out;
     if (!number || plan.record.isEmpty()) {
@@ -129,6 +129,7 @@ PostOutcome postReversal(LedgerStore& store, const QString& numberText, const QS
     }
     Posting p = Posting::toLedger(*number, plan.record, customerName);
     p.reversal = true;
+    p.origin = origin;
     p.amountCents = decodeEntry(plan.record).AmountCents;
     return post(store, p);
 }

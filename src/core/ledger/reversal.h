@@ -33,8 +33,9 @@ struct ReversalPlan {
 ReversalPlan planReversal(const LedgerStore& store, const QString& numberText, std::int64_t record,
                           const QDate& today);
 
-// Appends the planned record through the posting operation (locks, flush, journal).
+// Appends the planned record through the posting operation (locks, flush, journal). origin
+// names where the reversed entry came from for the journal (see JournalEntry::origin).
 PostOutcome postReversal(LedgerStore& store, const QString& numberText, const QString& customerName,
-                         const ReversalPlan& plan);
+                         const ReversalPlan& plan, const QString& origin = {});
 
 } // namespace tw::ledger

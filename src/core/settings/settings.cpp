@@ -204,8 +204,34 @@ int replaceContent(const QString& path, const QByteArray& bytes) {
 } // namespace
 
 bool SettingsStore::write(const QString& name, const QString& value) {
-    QByteArray bytes = ansi::encode(value);
-    bytes.append("\r\n", 2);
+    return writeLines(name, QStringList{value});
+}
+
+QStringList SettingsStore::readLines(const QString& name) const {
+    const QString path = pathOf(name);
+    try {
+        RecordFile f;
+        f.open(path, path, RecordFile::Mode::ReadOnly);
+        QByteArray bytes(kReadLimit, Qt::Uninitialized);
+        bytes.truncate(qsizetype(f.read(0, bytes.data(), kReadLimit)));
+        QStringList lines;
+        for (const QByteArray& line : bytes.split('\n')) {
+            const QByteArray text = line.endsWith('\r') ? line.chopped(1) : line;
+            if (!text.isEmpty())
+                lines << ansi::decode(text);
+        }
+        return lines;
+    } catch (const IoError&) {
+        return {};
+    }
+}
+
+bool SettingsStore::writeLines(const QString& name, const QStringList& lines) {
+    QByteArray bytes;
+    for (const QString& line : lines) {
+        bytes += ansi::encode(line);
+        bytes.append("\r\n", 2);
+    }
     const int err = replaceContent(pathOf(name), bytes);
     if (err != 0 && host_ && !reported_) {
         reported_ = true;

@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <optional>
 
@@ -59,6 +60,13 @@ public:
     // and, the first time, shows one message naming the folder.
     bool write(const QString& name, const QString& value);
     bool remove(const QString& name);
+
+    // A settings file of several lines (a list the program keeps, such as remembered column
+    // assignments): its non-empty lines without their line ends; none when it is missing or
+    // unreadable.
+    QStringList readLines(const QString& name) const;
+    // Replaces the file with the lines, each ending in CR LF, the way write() replaces a value.
+    bool writeLines(const QString& name, const QStringList& lines);
 
 private:
     QString folder_;
