@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <cstdint>
 #include <functional>
@@ -69,9 +70,18 @@ public:
     // record (and a ledger file made for it, in its folder) is on disk on return.
     std::int64_t appendEntry(const QString& numberText, const QByteArray& record);
 
-    // The whole records and a trailing partial record of that ledger file (see readLedger),
-    // or nullopt when the file does not exist. Nothing is created or locked.
+    // The whole records and a trailing partial record of that ledger file (see readLedger) as
+    // it was when opened, or nullopt when the file does not exist. Nothing is created or
+    // locked.
     std::optional<LedgerContents> readEntries(const QString& numberText) const;
+
+    // The customer of each ledger by number (ledger n at n - 1), names without their padding
+    // blanks; a last record cut short after its name counts, as in findCustomer. nullopt when
+    // there is no index; nothing is created.
+    std::optional<QStringList> readIndex() const;
+
+    // The ledger folder on this machine; empty when its drive has no mapping.
+    QString nativeFolder() const;
 
     // The first whole record of the ledger file of that number text whose invoice number is
     // `invoice` (an invoice field's bytes), both with blanks trimmed and letters compared

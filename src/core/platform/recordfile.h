@@ -16,6 +16,9 @@ public:
     enum class Mode {
         ReadWriteCreate, // read and write; a missing file is created empty
         ReadOnly,        // read only; a missing file is an error
+        // Read only, and the file reads as it was when opened: length() is the length then
+        // and reads end there, whatever another program appends meanwhile.
+        ReadOnlyAsOpened,
     };
 
     RecordFile() = default;
@@ -67,9 +70,10 @@ public:
 private:
     [[noreturn]] void fail(const QString& what, int err) const;
     // Keeps an opened descriptor when it is a regular file; throws otherwise.
-    void adopt(int fd, bool made, const QString& nativePath);
+    void adopt(int fd, bool made, const QString& nativePath, Mode mode);
     int fd_ = -1;
     bool created_ = false;
+    bool asOpened_ = false;
     std::int64_t lengthAtOpen_ = 0;
     QString display_;
 };

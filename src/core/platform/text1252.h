@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
+#include <cstdint>
+
 // Every file the program reads or writes holds Windows-1252 text, one byte a character.
 namespace tw::ansi {
 
@@ -15,5 +18,16 @@ char encodeChar(QChar c);
 
 // Text fitted to a fixed-width field: encoded, cut to width, blank-padded on the right.
 QByteArray field(QStringView text, int width);
+
+// Whether every character of the text has a Windows-1252 byte (encoding loses nothing).
+bool holds(QStringView text);
+
+// Each byte's capital: a small letter gives its capital letter (a gives A, \xe9 gives \xc9,
+// \xff gives \x9f); every other byte gives itself. Comparing bytes through it ignores case.
+const std::array<unsigned char, 256>& capitals();
+// Eight ASCII bytes (none with its high bit set) with a..z made A..Z, as one word.
+std::uint64_t asciiCapitals(std::uint64_t word);
+// Every byte made its capital, in place; ASCII runs eight bytes a step.
+void makeCapitals(char* bytes, qsizetype count);
 
 } // namespace tw::ansi
