@@ -56,15 +56,6 @@ QString quoted(QByteArrayView bytes) {
            QLatin1Char('"');
 }
 
-// The last partial record of a file: torn, or whole but for its line end (CR LF or LF).
-QString tailProblem(qsizetype have, int length) {
-    if (have >= length - 2)
-        return QStringLiteral("the last record lacks its line end (%1 of %2 bytes).")
-            .arg(have)
-            .arg(length);
-    return QStringLiteral("the last record is torn (%1 of %2 bytes).").arg(have).arg(length);
-}
-
 class Checker {
 public:
     Checker(QString nativeFolder, QString displayFolder)
@@ -78,7 +69,7 @@ public:
                                     : QStringLiteral("the folder does not exist."));
             return std::move(report_);
         }
-        collectFiles();
+        files_ = listLedgerFolder(native_);
         checkIndex();
         checkLedgerFiles();
         return std::move(report_);
@@ -87,22 +78,6 @@ public:
 private:
     void problem(const QString& file, std::int64_t offset, const QString& what) {
         report_.problems.append(LedgerProblem{file, offset, what});
-    }
-
-    // The folder's index and ledger files, matched without regard to case as the DOS
-    // programs that write them do; an exact "ledger.ndx" wins over another spelling.
-    void collectFiles() {
-        const QFileInfoList entries =
-            QDir(native_).entryInfoList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
-        for (const QFileInfo& fi : entries) {
-            const QString name = fi.fileName();
-            if (name.compare(QLatin1String("ledger.ndx"), Qt::CaseInsensitive) == 0) {
-                if (index_.fileName().isEmpty() || name == QLatin1String("ledger.ndx"))
-                    index_ = fi;
-            } else if (const int n = ledgerFileNumber(name)) {
-                ledgers_[n].append(fi);
-            }
-        }
     }
 
     // Reads a whole file that must be a plain file; nullopt after reporting why not.
@@ -130,10 +105,10 @@ private:
     }
 
     void checkIndex() {
-        if (index_.fileName().isEmpty())
+        if (files_.index.fileName().isEmpty())
             return; // no customer has a ledger yet; ledger files are reported below
-        const QString shown = displayName(display_, index_.fileName());
-        const std::optional<QByteArray> bytes = readWhole(index_, shown, kIndexLength);
+        const QString shown = displayName(display_, files_.index.fileName());
+        const std::optional<QByteArray> bytes = readWhole(files_.index, shown, kIndexLength);
         if (!bytes)
             return;
         const qsizetype whole = bytes->size() / kIndexLength;
@@ -168,20 +143,22 @@ private:
             }
         }
         if (const qsizetype rest = bytes->size() % kIndexLength)
-            problem(shown, std::int64_t(whole) * kIndexLength, tailProblem(rest, kIndexLength));
+            problem(shown, std::int64_t(whole) * kIndexLength,
+                    partialRecordProblem(rest, kIndexLength));
     }
 
     void checkLedgerFiles() {
         const int indexed = report_.indexRecords;
         // Index records without a file: an allocation whose first entry was never written.
         for (int n = 1; n <= indexed; ++n) {
-            if (!ledgers_.contains(n)) {
+            if (!files_.ledgers.contains(n)) {
                 problem(
-                    displayName(display_, index_.fileName()), std::int64_t(n - 1) * kIndexLength,
+                    displayName(display_, files_.index.fileName()),
+                    std::int64_t(n - 1) * kIndexLength,
                     QStringLiteral("ledger %1 has no file led%1.dat.").arg(ledgerNumberText(n)));
             }
         }
-        for (auto it = ledgers_.cbegin(); it != ledgers_.cend(); ++it) {
+        for (auto it = files_.ledgers.cbegin(); it != files_.ledgers.cend(); ++it) {
             const int n = it.key();
             for (const QFileInfo& fi : it.value()) {
                 const QString shown = displayName(display_, fi.fileName());
@@ -228,16 +205,61 @@ private:
                 say(kLineEndAt, QStringLiteral("does not end in CR LF."));
         }
         if (const qsizetype rest = bytes->size() % kEntryLength)
-            problem(shown, std::int64_t(whole) * kEntryLength, tailProblem(rest, kEntryLength));
+            problem(shown, std::int64_t(whole) * kEntryLength,
+                    partialRecordProblem(rest, kEntryLength));
     }
 
     QString native_, display_;
-    QFileInfo index_;
-    QMap<int, QFileInfoList> ledgers_;
+    LedgerFolderFiles files_;
     LedgerCheckReport report_;
 };
 
 } // namespace
+
+LedgerFolderFiles listLedgerFolder(const QString& nativeFolder) {
+    LedgerFolderFiles files;
+    const QFileInfoList entries =
+        QDir(nativeFolder).entryInfoList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
+    for (const QFileInfo& fi : entries) {
+        const QString name = fi.fileName();
+        if (name.compare(QLatin1String("ledger.ndx"), Qt::CaseInsensitive) == 0) {
+            if (files.index.fileName().isEmpty() || name == QLatin1String("ledger.ndx"))
+                files.index = fi;
+        } else if (const int n = ledgerFileNumber(name)) {
+            files.ledgers[n].append(fi);
+        }
+    }
+    return files;
+}
+
+QFileInfoList LedgerFolderFiles::unlisted(int indexRecords) const {
+    QFileInfoList out;
+    for (auto it = ledgers.upperBound(indexRecords); it != ledgers.cend(); ++it)
+        out += it.value();
+    return out;
+}
+
+QString partialRecordProblem(qsizetype have, int length) {
+    if (have >= length - 2)
+        return QStringLiteral("the last record lacks its line end (%1 of %2 bytes).")
+            .arg(have)
+            .arg(length);
+    return QStringLiteral("the last record is torn (%1 of %2 bytes).").arg(have).arg(length);
+}
+
+LedgerFolderSetting ledgerFolderSetting(const DosPaths& paths) {
+    const settings::SettingsStore store(paths.programFolder());
+    const QString folder = store.read(settings::kLedger).value_or(QString());
+    if (folder.isEmpty())
+        return {{},
+                QStringLiteral("The ledger folder is not set: %1 is missing or empty.")
+                    .arg(store.pathOf(settings::kLedger))};
+    if (!settings::isDosFolder(folder))
+        return {{},
+                QStringLiteral("The ledger folder is not set: %1 holds no DOS folder.")
+                    .arg(store.pathOf(settings::kLedger))};
+    return {folder, {}};
+}
 
 QString LedgerProblem::line() const {
     return QStringLiteral("%1 offset %2: %3").arg(file).arg(offset).arg(what);
@@ -250,20 +272,14 @@ LedgerCheckReport checkLedgerFolder(const QString& nativeFolder, const QString& 
 int runLedgerCheck(const QString& folderArgument, const DosPaths& paths, QTextStream& out) {
     QString display = folderArgument;
     if (display.isEmpty()) {
-        const settings::SettingsStore store(paths.programFolder());
-        display = store.read(settings::kLedger).value_or(QString());
-        if (display.isEmpty()) {
-            out << "The ledger folder is not set: " << store.pathOf(settings::kLedger)
-                << " is missing or empty.\n";
-            return 1;
-        }
         // The program posts only to a DOS folder from the file; a check of whatever else the
         // file holds would call sound a folder that no posting reaches.
-        if (!settings::isDosFolder(display)) {
-            out << "The ledger folder is not set: " << store.pathOf(settings::kLedger)
-                << " holds no DOS folder.\n";
+        const LedgerFolderSetting setting = ledgerFolderSetting(paths);
+        if (setting.folder.isEmpty()) {
+            out << setting.message << '\n';
             return 1;
         }
+        display = setting.folder;
     }
     const QString native = isDosPath(display) ? paths.toNative(display) : display;
     if (native.isEmpty()) {

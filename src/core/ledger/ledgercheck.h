@@ -1,5 +1,7 @@
 #pragma once
+#include <QFileInfo>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -30,6 +32,29 @@ struct LedgerCheckReport {
 
     bool sound() const { return problems.isEmpty(); }
 };
+
+// The index and the ledger files (led#####.dat) of a folder, named without regard to case as
+// the DOS programs that write them do; an exact "ledger.ndx" wins over another spelling.
+struct LedgerFolderFiles {
+    QFileInfo index; // no file name when there is none
+    QMap<int, QFileInfoList> ledgers;
+
+    // The ledger files no record of an index of that many records lists.
+    QFileInfoList unlisted(int indexRecords) const;
+};
+LedgerFolderFiles listLedgerFolder(const QString& nativeFolder);
+
+// What is wrong with a file whose last record holds `have` of its `length` bytes: torn, or
+// whole but for its line end.
+QString partialRecordProblem(qsizetype have, int length);
+
+// The ledger folder "\Ledger.dat" of the program folder names, or the message why there is
+// none to use (missing, empty, or no DOS folder: the program would post nowhere else).
+struct LedgerFolderSetting {
+    QString folder;
+    QString message;
+};
+LedgerFolderSetting ledgerFolderSetting(const DosPaths& paths);
 
 // Checks the ledger folder without writing anything: the index (whole 47-byte records ending
 // in CR LF, numbers matching their positions, no name listed twice), every led#####.dat
