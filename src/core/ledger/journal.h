@@ -1,4 +1,6 @@
 #pragma once
+#include "export/csv.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -34,15 +36,15 @@ struct JournalEntry {
 
 QString journalFileName(); // POSTINGS.CSV
 
-// One field as CSV: quoted when it holds a comma, a quote, CR or LF (quotes doubled).
-QByteArray csvField(QStringView text);
+// Journal fields follow the export rules: CSV fields, amounts as plain decimals.
+using exports::csvField;
+using exports::plainAmount;
+
 // The header line and one line of the journal, each with its CR LF.
 QByteArray journalHeader();
 QByteArray journalLine(const JournalEntry& e);
 // ISO 8601 with the offset from UTC: 2006-01-15T14:03:09-05:00.
 QString isoTimeWithOffset(const QDateTime& t);
-// Plain decimal with two places: 123450 gives 1234.50, -5 gives -0.05.
-QString plainAmount(std::int64_t cents);
 
 // Appends the entry's line to the journal in the store's ledger folder, creating it with its
 // header. The line is written under a lock that every journal writer takes and is on disk
