@@ -44,12 +44,16 @@ public:
     void addTask(const QCommandLineOption& option, const QString& argumentsSyntax, Task task);
     // A task with options of its own (--dry-run of --post-file): they are listed in --help and
     // refused when given without the task. Tasks may share an option of the same name.
+    // needsGraphics tells from the options given whether the task draws (a PDF needs fonts).
     void addTask(const QCommandLineOption& option, const QString& argumentsSyntax,
-                 const QList<QCommandLineOption>& taskOptions, TaskWithOptions task);
+                 const QList<QCommandLineOption>& taskOptions, TaskWithOptions task,
+                 std::function<bool(const Given&)> needsGraphics = {});
 
     // Parses the arguments (the program's name first, as main receives them) and answers what
     // ends the program here: the exit code, or nothing when the windows are to open.
     std::optional<int> run(const QStringList& arguments, QTextStream& out, QTextStream& err) const;
+    // Whether the task these arguments ask for must run under a graphics application.
+    bool needsGraphics(const QStringList& arguments) const;
 
     // Exit code of a command line that cannot be understood.
     static constexpr int kUsageError = 2;
@@ -60,11 +64,20 @@ private:
         QString argumentsSyntax;
         QList<QCommandLineOption> taskOptions;
         TaskWithOptions task;
+        std::function<bool(const Given&)> needsGraphics;
     };
+    // Adds every option to the parser; returns the names of the tasks' own options, each once.
+    QStringList addOptions(QCommandLineParser& parser) const;
+
     QList<Entry> tasks_;
 };
 
 // The command line of this program, with every task it has.
 CommandLine programCommandLine(const QString& programFolder);
+
+// Answers the program's command line before any window opens: the exit code, or nothing when
+// the windows are to open. Tasks run without a display: under a console application, or, for
+// one that draws, a graphics application on the offscreen platform.
+std::optional<int> answerCommandLine(int& argc, char** argv);
 
 } // namespace tw

@@ -7,20 +7,10 @@
 #include "widgets/widgethost.h"
 
 #include <QApplication>
-#include <QTextStream>
 
 int main(int argc, char** argv) {
-    {
-        // The command line is answered before any window system is touched, so that --version
-        // and the tasks run where there is no display.
-        QCoreApplication console(argc, argv);
-        QTextStream out(stdout);
-        QTextStream err(stderr);
-        const auto exitCode = tw::programCommandLine(QCoreApplication::applicationDirPath())
-                                  .run(QCoreApplication::arguments(), out, err);
-        if (exitCode)
-            return *exitCode;
-    }
+    if (const auto exitCode = tw::answerCommandLine(argc, argv))
+        return *exitCode;
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(tw::appTitle());
