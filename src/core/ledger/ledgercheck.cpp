@@ -7,13 +7,17 @@
 #include "platform/text1252.h"
 #include "settings/settings.h"
 
-#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QMap>
 #include <QTextStream>
 
+#include <cstring>
 #include <vector>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 namespace tw::ledger {
 
@@ -105,10 +109,11 @@ private:
     }
 
     void checkIndex() {
-        if (files_.index.fileName().isEmpty())
+        if (files_.index.isEmpty())
             return; // no customer has a ledger yet; ledger files are reported below
-        const QString shown = displayName(display_, files_.index.fileName());
-        const std::optional<QByteArray> bytes = readWhole(files_.index, shown, kIndexLength);
+        const QString shown = displayName(display_, files_.index);
+        const std::optional<QByteArray> bytes =
+            readWhole(files_.info(files_.index), shown, kIndexLength);
         if (!bytes)
             return;
         const qsizetype whole = bytes->size() / kIndexLength;
@@ -153,15 +158,14 @@ private:
         for (int n = 1; n <= indexed; ++n) {
             if (!files_.ledgers.contains(n)) {
                 problem(
-                    displayName(display_, files_.index.fileName()),
-                    std::int64_t(n - 1) * kIndexLength,
+                    displayName(display_, files_.index), std::int64_t(n - 1) * kIndexLength,
                     QStringLiteral("ledger %1 has no file led%1.dat.").arg(ledgerNumberText(n)));
             }
         }
         for (auto it = files_.ledgers.cbegin(); it != files_.ledgers.cend(); ++it) {
             const int n = it.key();
-            for (const QFileInfo& fi : it.value()) {
-                const QString shown = displayName(display_, fi.fileName());
+            for (const QString& name : it.value()) {
+                const QString shown = displayName(display_, name);
                 if (it.value().size() > 1)
                     problem(shown, 0,
                             QStringLiteral("one of %1 files for ledger %2.")
@@ -171,7 +175,7 @@ private:
                     problem(
                         shown, 0,
                         QStringLiteral("ledger %1 has no index record.").arg(ledgerNumberText(n)));
-                checkLedgerFile(fi, shown);
+                checkLedgerFile(files_.info(name), shown);
             }
         }
     }
@@ -217,23 +221,45 @@ private:
 } // namespace
 
 LedgerFolderFiles listLedgerFolder(const QString& nativeFolder) {
+    // Read straight from the folder, each name told by its bytes first: a folder of tens of
+    // thousands of ledger files is listed in a few milliseconds, where a general listing looks
+    // at every entry on the disk. Only an entry of a ledger file's name whose kind the folder
+    // does not tell is looked at: a folder is left out, anything else (a pipe, a link that
+    // leads nowhere) is listed for the reader to refuse.
     LedgerFolderFiles files;
-    const QFileInfoList entries =
-        QDir(nativeFolder).entryInfoList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
-    for (const QFileInfo& fi : entries) {
-        const QString name = fi.fileName();
-        if (name.compare(QLatin1String("ledger.ndx"), Qt::CaseInsensitive) == 0) {
-            if (files.index.fileName().isEmpty() || name == QLatin1String("ledger.ndx"))
-                files.index = fi;
-        } else if (const int n = ledgerFileNumber(name)) {
-            files.ledgers[n].append(fi);
+    files.folder = nativeFolder;
+    DIR* dir = ::opendir(QFile::encodeName(nativeFolder).constData());
+    if (!dir)
+        return files;
+    while (const dirent* e = ::readdir(dir)) {
+        if (std::strlen(e->d_name) != 10 && std::strlen(e->d_name) != 12)
+            continue; // neither "ledger.ndx" nor "led00012.dat"
+        const QString name = QFile::decodeName(e->d_name);
+        const bool index = name.compare(QLatin1String("ledger.ndx"), Qt::CaseInsensitive) == 0;
+        const int number = index ? 0 : ledgerFileNumber(name);
+        if (!index && number == 0)
+            continue;
+        bool folder = e->d_type == DT_DIR;
+        if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
+            struct stat st {};
+            const QByteArray path = QFile::encodeName(nativeFolder + QLatin1Char('/') + name);
+            folder = ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
         }
+        if (folder)
+            continue;
+        if (!index)
+            files.ledgers[number].append(name);
+        else if (files.index.isEmpty() || name == QLatin1String("ledger.ndx"))
+            files.index = name;
     }
+    ::closedir(dir);
+    for (QStringList& names : files.ledgers)
+        names.sort(); // several spellings of one ledger, in the order a listing gives them
     return files;
 }
 
-QFileInfoList LedgerFolderFiles::unlisted(int indexRecords) const {
-    QFileInfoList out;
+QStringList LedgerFolderFiles::unlisted(int indexRecords) const {
+    QStringList out;
     for (auto it = ledgers.upperBound(indexRecords); it != ledgers.cend(); ++it)
         out += it.value();
     return out;

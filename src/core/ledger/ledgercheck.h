@@ -33,14 +33,19 @@ struct LedgerCheckReport {
     bool sound() const { return problems.isEmpty(); }
 };
 
-// The index and the ledger files (led#####.dat) of a folder, named without regard to case as
-// the DOS programs that write them do; an exact "ledger.ndx" wins over another spelling.
+// The index and the ledger files (led#####.dat) of a folder by name, matched without regard to
+// case as the DOS programs that write them do; an exact "ledger.ndx" wins over another
+// spelling.
 struct LedgerFolderFiles {
-    QFileInfo index; // no file name when there is none
-    QMap<int, QFileInfoList> ledgers;
+    QString folder; // native
+    QString index;  // the index's name; empty when there is none
+    QMap<int, QStringList> ledgers;
 
+    QFileInfo info(const QString& name) const {
+        return QFileInfo(folder + QLatin1Char('/') + name);
+    }
     // The ledger files no record of an index of that many records lists.
-    QFileInfoList unlisted(int indexRecords) const;
+    QStringList unlisted(int indexRecords) const;
 };
 LedgerFolderFiles listLedgerFolder(const QString& nativeFolder);
 

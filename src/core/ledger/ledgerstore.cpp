@@ -313,6 +313,16 @@ std::optional<LedgerContents> LedgerStore::readEntries(const QString& numberText
     return readLedger(file);
 }
 
+std::optional<LedgerContents> LedgerStore::readEntries(const QString& numberText,
+                                                       const OpenFolder& folder) const {
+    const QString dos = ledgerPath(numberText);
+    requireFolder(folder_, dos);
+    RecordFile file;
+    if (file.openIn(folder, dos.mid(folder_.size() + 1), dos, RecordFile::Mode::ReadOnlyAsOpened))
+        return readLedger(file);
+    return readEntries(numberText);
+}
+
 std::optional<QStringList> LedgerStore::readIndex() const {
     const QString dos = indexPath();
     requireFolder(folder_, dos);

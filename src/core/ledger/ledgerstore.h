@@ -13,6 +13,7 @@
 
 namespace tw {
 class DosPaths;
+class OpenFolder;
 class RecordFile;
 } // namespace tw
 
@@ -74,6 +75,10 @@ public:
     // it was when opened, or nullopt when the file does not exist. Nothing is created or
     // locked.
     std::optional<LedgerContents> readEntries(const QString& numberText) const;
+    // The same, the file opened by its name in `folder` (this ledger folder, held open by a
+    // reader of every ledger) where it is there under that name.
+    std::optional<LedgerContents> readEntries(const QString& numberText,
+                                              const OpenFolder& folder) const;
 
     // The customer of each ledger by number (ledger n at n - 1), names without their padding
     // blanks; a last record cut short after its name counts, as in findCustomer. nullopt when

@@ -13,11 +13,12 @@ namespace {
 constexpr int kEntryLength = LedgerEntryRecord::kLength;
 
 // What is wrong with a ledger file whose records were read: the first record out of step,
-// else a partial last record; empty when it is sound.
-QString damage(const QString& dos, const LedgerContents& c) {
+// else a partial last record; empty when it is sound. The file's name is made only then.
+template <typename Name> QString damage(const LedgerContents& c, Name dosName) {
     for (std::int64_t i = 0; i < c.count(); ++i) {
-        if (c.record(i).sliced(LedgerEntryRecord::kLineEndOffset) != QByteArrayView("\r\n")) {
-            return LedgerProblem{dos, i * kEntryLength + LedgerEntryRecord::kLineEndOffset,
+        const char* end = c.record(i).data() + LedgerEntryRecord::kLineEndOffset;
+        if (end[0] != '\r' || end[1] != '\n') {
+            return LedgerProblem{dosName(), i * kEntryLength + LedgerEntryRecord::kLineEndOffset,
                                  QStringLiteral("record %1: does not end in CR LF, so the "
                                                 "records from here on may be out of step.")
                                      .arg(i + 1)}
@@ -25,7 +26,7 @@ QString damage(const QString& dos, const LedgerContents& c) {
         }
     }
     if (!c.trailing.isEmpty())
-        return LedgerProblem{dos, c.count() * kEntryLength,
+        return LedgerProblem{dosName(), c.count() * kEntryLength,
                              partialRecordProblem(c.trailing.size(), kEntryLength)}
             .line();
     return {};
@@ -34,7 +35,7 @@ QString damage(const QString& dos, const LedgerContents& c) {
 } // namespace
 
 LedgerWalk::LedgerWalk(const DosPaths& paths, const QString& folder)
-    : paths_(paths), store_(paths, folder) {}
+    : paths_(paths), store_(paths, folder), folder_(store_.nativeFolder()) {}
 
 bool LedgerWalk::step(std::chrono::milliseconds budget, const Visit& visit, const Report& report) {
     const auto until = std::chrono::steady_clock::now() + budget;
@@ -70,10 +71,10 @@ void LedgerWalk::readIndex(const Report& report) {
 
 void LedgerWalk::readLedger(int number, const Visit& visit, const Report& report) {
     const QString numberText = ledgerNumberText(number);
-    const QString dos = store_.ledgerPath(numberText);
     try {
-        const std::optional<LedgerContents> c = store_.readEntries(numberText);
+        const std::optional<LedgerContents> c = store_.readEntries(numberText, folder_);
         if (!c) {
+            const QString dos = store_.ledgerPath(numberText);
             const bool link = QFileInfo(paths_.toNative(dos)).isSymLink();
             report({number, link ? QStringLiteral("%1: the ledger file is a link that leads to "
                                                   "no file.")
@@ -81,7 +82,8 @@ void LedgerWalk::readLedger(int number, const Visit& visit, const Report& report
                                  : QStringLiteral("%1: the ledger file is not there.").arg(dos)});
             return;
         }
-        if (const QString wrong = damage(dos, *c); !wrong.isEmpty())
+        if (const QString wrong = damage(*c, [&] { return store_.ledgerPath(numberText); });
+            !wrong.isEmpty())
             report({number, wrong});
         visit(number, *c);
     } catch (const IoError& e) {
@@ -93,10 +95,10 @@ void LedgerWalk::reportUnlisted(const Report& report) {
     const QString native = store_.nativeFolder();
     if (native.isEmpty())
         return;
-    for (const QFileInfo& fi : listLedgerFolder(native).unlisted(ledgerCount())) {
+    for (const QString& name : listLedgerFolder(native).unlisted(ledgerCount())) {
         report({0, QStringLiteral("%1: the ledger index does not list this ledger file, so it "
                                   "was not read.")
-                       .arg(store_.folderFile(fi.fileName()))});
+                       .arg(store_.folderFile(name))});
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include "ledger/ledgerrecords.h"
 #include "ledger/ledgerstore.h"
+#include "platform/recordfile.h"
 
 #include <QString>
 #include <QStringList>
@@ -53,6 +54,7 @@ private:
 
     const DosPaths& paths_;
     LedgerStore store_;
+    OpenFolder folder_;
     QStringList customers_;
     int next_ = 1;
     bool started_ = false;

@@ -145,6 +145,37 @@ void RecordFile::open(const DosPaths& paths, const QString& dosPath, Mode mode) 
     open(paths.toNative(dosPath), dosPath, mode);
 }
 
+bool RecordFile::openIn(const OpenFolder& folder, const QString& name, const QString& displayName,
+                        Mode mode) {
+    close();
+    if (!folder.isOpen() || mode == Mode::ReadWriteCreate || name.contains(QChar(0)))
+        return false;
+    const QByteArray native = QFile::encodeName(name);
+    int fd;
+    do {
+        fd = ::openat(folder.nativeHandle(), native.constData(), openFlags(mode));
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return false;
+    display_ = displayName;
+    adopt(fd, false, QString(), mode);
+    return true;
+}
+
+OpenFolder::OpenFolder(const QString& nativePath) {
+    if (nativePath.isEmpty())
+        return;
+    const QByteArray native = QFile::encodeName(nativePath);
+    do {
+        fd_ = ::open(native.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    } while (fd_ < 0 && errno == EINTR);
+}
+
+OpenFolder::~OpenFolder() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
 void RecordFile::adopt(int fd, bool made, const QString& nativePath, Mode mode) {
     created_ = false;
     asOpened_ = mode == Mode::ReadOnlyAsOpened;
