@@ -67,7 +67,7 @@ private:
         int offset, width;
     };
     bool inRanges(const char* record) const;
-    // The span of the selected fields that holds [at, at + size) of a record, or null.
+    // The span of the selected fields in which byte `at` of a record lies, or null.
     const Span* spanOf(int at) const;
 
     Query query_;

@@ -176,7 +176,7 @@ int runFind(const DosPaths& paths, const QString& text, const QString& fieldName
     std::size_t written = 0;
     bool more = true;
     while (more) {
-        more = search.step(std::chrono::milliseconds(200));
+        more = search.step(LedgerSearch::kSlice);
         for (; written < search.rows().size(); ++written) {
             const FindRow& row = search.rows()[written];
             if (row.isProblem())

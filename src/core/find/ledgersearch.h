@@ -43,6 +43,9 @@ struct FindTotals {
 // can stop the search. Files that cannot be searched in full become problem rows.
 class LedgerSearch {
 public:
+    // The slice a window gives a step: short enough that results and progress show at once.
+    static constexpr std::chrono::milliseconds kSlice{50};
+
     LedgerSearch(const DosPaths& paths, const QString& folder, Query query);
 
     // Searches on for about `budget`; false once the search has ended (or was cancelled).

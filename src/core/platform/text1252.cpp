@@ -91,18 +91,8 @@ const std::array<unsigned char, 256>& capitals() {
 namespace {
 
 constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
-constexpr std::uint64_t kEachByte = 0x0101010101010101ull;
 
 } // namespace
-
-std::uint64_t asciiCapitals(std::uint64_t w) {
-    // A byte's high bit marks it a small letter, and 0x80 >> 2 is the 0x20 that tells small
-    // from capital.
-    const std::uint64_t atLeastA = w + kEachByte * (0x80 - 'a');
-    const std::uint64_t aboveZ = w + kEachByte * (0x80 - 'z' - 1);
-    const std::uint64_t small = atLeastA & ~aboveZ & kHighBits;
-    return w - (small >> 2);
-}
 
 void makeCapitals(char* bytes, qsizetype count) {
     const std::array<unsigned char, 256>& table = capitals();
