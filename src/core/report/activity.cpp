@@ -174,33 +174,29 @@ ActivityReport ActivityRun::report(SortOrder order) const {
 }
 
 void sortRows(std::vector<ActivityRow>& rows, Grouping by, SortOrder order) {
-    std::vector<qsizetype> rank(rows.size());
-    if (by == Grouping::Month) {
+    if (order == SortOrder::Total) {
+        // Equal totals are rare: those few go by name without regard to case, which spares
+        // the report the collation of every name.
+        std::sort(rows.begin(), rows.end(), [by](const ActivityRow& a, const ActivityRow& b) {
+            if (a.cents != b.cents)
+                return a.cents > b.cents;
+            if (by == Grouping::Month)
+                return a.month < b.month;
+            return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
+        });
+    } else if (by == Grouping::Month) {
         std::sort(rows.begin(), rows.end(),
                   [](const ActivityRow& a, const ActivityRow& b) { return a.month < b.month; });
-        for (std::size_t i = 0; i < rows.size(); ++i)
-            rank[i] = qsizetype(i);
     } else {
         QStringList names;
         for (const ActivityRow& row : rows)
             names << row.name;
-        const std::vector<qsizetype> sorted = sources::sortedOrder(names);
-        for (std::size_t i = 0; i < sorted.size(); ++i)
-            rank[std::size_t(sorted[i])] = qsizetype(i);
+        std::vector<ActivityRow> sorted;
+        sorted.reserve(rows.size());
+        for (const qsizetype i : sources::sortedOrder(names))
+            sorted.push_back(std::move(rows[std::size_t(i)]));
+        rows = std::move(sorted);
     }
-    std::vector<std::size_t> at(rows.size());
-    for (std::size_t i = 0; i < at.size(); ++i)
-        at[i] = i;
-    std::sort(at.begin(), at.end(), [&](std::size_t a, std::size_t b) {
-        if (order == SortOrder::Total && rows[a].cents != rows[b].cents)
-            return rows[a].cents > rows[b].cents;
-        return rank[a] < rank[b];
-    });
-    std::vector<ActivityRow> sorted;
-    sorted.reserve(rows.size());
-    for (const std::size_t i : at)
-        sorted.push_back(std::move(rows[i]));
-    rows = std::move(sorted);
 }
 
 exports::Table activityTable(const ActivityReport& r) {

@@ -100,8 +100,8 @@ private:
     QStringList problems_;
 };
 
-// Rows by total (largest first, then by name) or by name (months in their order, names as
-// the lists sort them).
+// Rows by total (largest first; equal totals by name without regard to case, months in their
+// order) or by name (names as the lists sort them, months in their order).
 void sortRows(std::vector<ActivityRow>& rows, Grouping by, SortOrder order);
 
 // The report as a table: one row a group, the grand total, and notes on what is not counted.
