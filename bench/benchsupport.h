@@ -28,6 +28,8 @@ namespace tw::bench {
 //   drive_f/LEDGER ledger.ndx, led00001.dat (10,000 entries), led00002.dat (10 entries),
 //                  led00003.dat (100,000 entries)
 //   drive_f/CHECK  ledger.ndx (32,767 customers), led00001.dat to led01000.dat (100 entries)
+//   drive_f/FIND1000  ledger.ndx (1,000 customers), led00001.dat to led01000.dat (100 entries)
+//   drive_f/FIND32767 ledger.ndx (32,767 customers), led00001.dat to led32767.dat (10 entries)
 struct Data {
     QString root;
     QString prog;

@@ -50,6 +50,10 @@ printf '0   \\EMPTY\\            BENCH\r\n' >"$drive/EMPTY/QLCUST"
 "$twgen" ledger "$drive/LEDGER/led00003.dat" 100000
 # A ledger folder for the folder check: every customer indexed, 1,000 of them with a ledger.
 "$twgen" ledgers "$drive/CHECK" 32767 1000 100
+# Ledger folders for finding and the activity report: 1,000 ledgers of 100 entries, and an index
+# of 32,767 customers each with a ledger of 10 entries.
+"$twgen" ledgers "$drive/FIND1000" 1000 1000 100
+"$twgen" ledgers "$drive/FIND32767" 32767 32767 10
 # The files were just written: flushing them now keeps the write-back out of the timings.
 sync
 
