@@ -213,30 +213,33 @@ CommandLine programCommandLine(const QString& programFolder) {
                                  given.isSet(QStringLiteral("exact")), QDate::currentDate(), out,
                                  err);
         });
-    const auto value = [](const QString& name, const QString& text, const QString& valueName) {
-        return QCommandLineOption(name, text, valueName);
-    };
     line.addTask(
-        value(QStringLiteral("report"),
-              QStringLiteral("Reports the invoicing activity of every ledger as CSV on standard "
-                             "output, or into the files given: --report activity."),
-              QStringLiteral("name")),
+        QCommandLineOption(
+            QStringLiteral("report"),
+            QStringLiteral("Reports the invoicing activity of every ledger as CSV on standard "
+                           "output, or into the files given: --report activity."),
+            QStringLiteral("name")),
         QString(),
-        {value(QStringLiteral("from"),
-               QStringLiteral("With --report: the first invoice date (this year's first day "
-                              "when not given)."),
-               QStringLiteral("date")),
-         value(QStringLiteral("to"),
-               QStringLiteral("With --report: the last invoice date (this year's last day "
-                              "when not given)."),
-               QStringLiteral("date")),
-         value(QStringLiteral("by"),
-               QStringLiteral("With --report: customer (the default), product or month."),
-               QStringLiteral("group")),
-         value(QStringLiteral("csv"), QStringLiteral("With --report: the CSV file to write."),
-               QStringLiteral("file")),
-         value(QStringLiteral("pdf"), QStringLiteral("With --report: the PDF file to write."),
-               QStringLiteral("file"))},
+        {QCommandLineOption(
+             QStringLiteral("from"),
+             QStringLiteral("With --report: the first invoice date (this year's first day "
+                            "when not given)."),
+             QStringLiteral("date")),
+         QCommandLineOption(
+             QStringLiteral("to"),
+             QStringLiteral("With --report: the last invoice date (this year's last day "
+                            "when not given)."),
+             QStringLiteral("date")),
+         QCommandLineOption(
+             QStringLiteral("by"),
+             QStringLiteral("With --report: customer (the default), product or month."),
+             QStringLiteral("group")),
+         QCommandLineOption(QStringLiteral("csv"),
+                            QStringLiteral("With --report: the CSV file to write."),
+                            QStringLiteral("file")),
+         QCommandLineOption(QStringLiteral("pdf"),
+                            QStringLiteral("With --report: the PDF file to write."),
+                            QStringLiteral("file"))},
         [programFolder](const QStringList&, const CommandLine::Given& given, QTextStream& out,
                         QTextStream& err) {
             report::ReportTexts texts;

@@ -106,15 +106,21 @@ bool byteOrderMarkWanted(const settings::SettingsStore& settings) {
     return settings.read(settings::kExportBom).value_or(QString()).trimmed() != QLatin1String("0");
 }
 
+QString notSaved(const QString& path, const QString& reason) {
+    return QStringLiteral("Cannot save %1: %2 Any file that already had this name is as it was.")
+        .arg(QDir::toNativeSeparators(path), reason);
+}
+
+QString pdfNotDrawn(const QString& path) {
+    return notSaved(path, QStringLiteral("the PDF could not be drawn."));
+}
+
 QString saveFile(const QString& path, const QByteArray& bytes) {
-    const QString shown = QDir::toNativeSeparators(path);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        const QString reason = file.errorString();
+        const QString reason = file.errorString() + QLatin1Char('.');
         file.cancelWriting();
-        return QStringLiteral("Cannot save %1: %2. Any file that already had this name is as "
-                              "it was.")
-            .arg(shown, reason);
+        return notSaved(path, reason);
     }
     return {};
 }

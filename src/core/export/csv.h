@@ -40,6 +40,11 @@ QByteArray toCsv(const Table& table, bool byteOrderMark);
 // "ExportBom.dat" of the program folder holds 0.
 bool byteOrderMarkWanted(const settings::SettingsStore& settings);
 
+// The message for a file that could not be saved, naming it and the reason (a sentence).
+QString notSaved(const QString& path, const QString& reason);
+// The same for a printout that could not be drawn as a PDF.
+QString pdfNotDrawn(const QString& path);
+
 // Writes the file whole or not at all: the bytes go to a new file beside it, which then takes
 // its name. Empty when saved, else the message naming the file and the reason; a file that
 // already had the name is then as it was.

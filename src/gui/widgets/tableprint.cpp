@@ -247,7 +247,7 @@ QString saveDocumentAsPdf(const PrintDocument& document, const QString& path, Pr
         if (layout)
             *layout = layoutDocument(document, pdf);
         if (!paintDocument(document, pdf))
-            return QStringLiteral("Cannot save %1: the PDF could not be drawn.").arg(path);
+            return exports::pdfNotDrawn(path);
     }
     return exports::saveFile(path, buffer.data());
 }
