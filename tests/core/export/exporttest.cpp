@@ -2,6 +2,8 @@
 // the formula guard), the CSV bytes with and without a byte-order mark, and a file written
 // whole or not at all.
 #include "export/csv.h"
+#include "export/ledgertable.h"
+#include "ledger/ledgermodel.h"
 #include "settings/settings.h"
 #include "testregistry.h"
 #include "testsupport.h"
@@ -77,6 +79,27 @@ private slots:
         QVERIFY(byteOrderMarkWanted(settings));
         QVERIFY(settings.write(tw::settings::kExportBom, "0"));
         QVERIFY(!byteOrderMarkWanted(settings));
+    }
+
+    // A customer's ledger leaves as its window shows it: the rows the filter leaves, the total
+    // of those, a note on the incomplete record.
+    void ledgerAsShown() {
+        using tw::test::entryBytes;
+        tw::ledger::LedgerContents c;
+        c.records = entryBytes("A1", QDate(2006, 1, 5), 12345) +
+                    entryBytes("A2", QDate(2006, 1, 6), 500, "Letterhead") +
+                    entryBytes("A1", QDate(2006, 1, 7), -12345, "REVERSAL 500, Business cards");
+        c.trailing = "A4";
+        tw::ledger::LedgerModel model;
+        model.setContents(c);
+        model.setFilter("cards");
+        const Table t = ledgerTable(model, "Ledger 00013 - ACME");
+        QCOMPARE(t.rows.size(), 2);
+        QCOMPARE(csvLine(t.rows[0], t.columns),
+                 "2006-01-05,A1,00004711,PO-778,BC,\"500, Business cards\",123.45,2006-02-04\r\n");
+        QCOMPARE(csvLine(t.totals[0], t.columns), "Total,,,,,,0.00,\r\n");
+        QCOMPARE(t.subtitle, "Entries containing \"cards\"");
+        QVERIFY(t.notes.last().startsWith("(incomplete record"));
     }
 
     // A file is written whole or not at all: a failure names the file, leaves what had the
