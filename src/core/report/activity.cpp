@@ -88,6 +88,25 @@ bool ActivityRun::step(std::chrono::milliseconds budget) {
         [this](const ledger::WalkProblem& p) { problems_ << p.text; });
 }
 
+std::optional<QDate> ActivityRun::DateCache::read(const char* field) {
+    using R = LedgerEntryRecord;
+    std::uint32_t low = 0;
+    std::uint16_t high = 0;
+    static_assert(R::kDateWidth == sizeof low + sizeof high);
+    std::memcpy(&low, field, sizeof low);
+    std::memcpy(&high, field + sizeof low, sizeof high);
+    const std::uint64_t key = std::uint64_t(1) << 63 | std::uint64_t(high) << 32 | low;
+    Slot& slot = slots_[std::size_t((key * 0x9E3779B97F4A7C15ull) >> (64 - kBits))];
+    if (slot.key != key) {
+        const auto d =
+            ledger::readDateField(QByteArrayView(field, R::kDateWidth), ledger::DateOrder::YyMmDd);
+        slot = {key, !d ? -1 : d->isValid() ? d->toJulianDay() : 0};
+    }
+    if (slot.day < 0)
+        return std::nullopt;
+    return slot.day == 0 ? QDate() : QDate::fromJulianDay(slot.day);
+}
+
 void ActivityRun::add(int number, const ledger::LedgerContents& contents) {
     using R = LedgerEntryRecord;
     ActivityRow* customerRow = nullptr;
@@ -100,8 +119,7 @@ void ActivityRun::add(int number, const ledger::LedgerContents& contents) {
             std::memcpy(u.bytes.data(), rec.data(), u.bytes.size());
             unread_.push_back(u);
         };
-        const auto date = ledger::readDateField(rec.sliced(R::kInvoiceDateOffset, R::kDateWidth),
-                                                ledger::DateOrder::YyMmDd);
+        const auto date = dates_.read(rec.data() + R::kInvoiceDateOffset);
         if (!date || !date->isValid()) {
             unread();
             continue;
@@ -175,14 +193,10 @@ ActivityReport ActivityRun::report(SortOrder order) const {
 
 void sortRows(std::vector<ActivityRow>& rows, Grouping by, SortOrder order) {
     if (order == SortOrder::Total) {
-        // Equal totals are rare: those few go by name without regard to case, which spares
-        // the report the collation of every name.
-        std::sort(rows.begin(), rows.end(), [by](const ActivityRow& a, const ActivityRow& b) {
-            if (a.cents != b.cents)
-                return a.cents > b.cents;
-            if (by == Grouping::Month)
-                return a.month < b.month;
-            return a.name.compare(b.name, Qt::CaseInsensitive) < 0;
+        // Equal totals are rare: those few stay in the order the report keeps its groups in
+        // (ledger number, product code, month), which spares it comparing names.
+        std::stable_sort(rows.begin(), rows.end(), [](const ActivityRow& a, const ActivityRow& b) {
+            return a.cents > b.cents;
         });
     } else if (by == Grouping::Month) {
         std::sort(rows.begin(), rows.end(),

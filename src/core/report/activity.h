@@ -90,8 +90,26 @@ public:
     ActivityReport report(SortOrder order) const;
 
 private:
+    // The invoice dates read so far, by their six stored bytes: a ledger folder holds a few
+    // thousand different dates among a hundred thousand entries, and reading a date costs
+    // more than looking it up.
+    class DateCache {
+    public:
+        // As readDateField reads the six bytes at `field`.
+        std::optional<QDate> read(const char* field);
+
+    private:
+        struct Slot {
+            std::uint64_t key = 0; // the six bytes, and the top bit: the slot is used
+            std::int64_t day = 0;  // Julian day; 0: a blank date, -1: one that does not read
+        };
+        static constexpr int kBits = 12;
+        std::vector<Slot> slots_ = std::vector<Slot>(std::size_t(1) << kBits);
+    };
+
     void add(int number, const ledger::LedgerContents& contents);
 
+    DateCache dates_;
     DateRange range_;
     Grouping by_;
     ledger::LedgerWalk walk_;
@@ -100,8 +118,9 @@ private:
     QStringList problems_;
 };
 
-// Rows by total (largest first; equal totals by name without regard to case, months in their
-// order) or by name (names as the lists sort them, months in their order).
+// Rows by total (largest first) or by name (names as the lists sort them, months in their
+// order). Rows come in the order the report keeps its groups in (by ledger number, product
+// code or month), which equal totals keep.
 void sortRows(std::vector<ActivityRow>& rows, Grouping by, SortOrder order);
 
 // The report as a table: one row a group, the grand total, and notes on what is not counted.
