@@ -17,6 +17,7 @@
 #include <vector>
 
 #include <dirent.h>
+#include <strings.h>
 #include <sys/stat.h>
 
 namespace tw::ledger {
@@ -48,11 +49,19 @@ QString displayName(const QString& displayFolder, const QString& fileName) {
 }
 
 // "led00012.dat" in any case: the ledger number, else 0.
-int ledgerFileNumber(const QString& name) {
-    if (name.size() != 12 || !name.startsWith(QLatin1String("led"), Qt::CaseInsensitive) ||
-        !name.endsWith(QLatin1String(".dat"), Qt::CaseInsensitive))
+// "led00012.dat" in any case: the ledger number, else 0. Told by the name's bytes, before any
+// text is made of it.
+int ledgerFileNumber(const char* name) {
+    if (std::strlen(name) != 12 || ::strncasecmp(name, "led", 3) != 0 ||
+        ::strcasecmp(name + 8, ".dat") != 0)
         return 0;
-    return parseLedgerNumber(QStringView(name).mid(3, 5)).value_or(0);
+    int n = 0;
+    for (int i = 3; i < 8; ++i) {
+        if (name[i] < '0' || name[i] > '9')
+            return 0;
+        n = n * 10 + (name[i] - '0');
+    }
+    return n;
 }
 
 QString quoted(QByteArrayView bytes) {
@@ -220,7 +229,7 @@ private:
 
 } // namespace
 
-LedgerFolderFiles listLedgerFolder(const QString& nativeFolder) {
+LedgerFolderFiles listLedgerFolder(const QString& nativeFolder, int above) {
     // Read straight from the folder, each name told by its bytes first: a folder of tens of
     // thousands of ledger files is listed in a few milliseconds, where a general listing looks
     // at every entry on the disk. Only an entry of a ledger file's name whose kind the folder
@@ -232,13 +241,11 @@ LedgerFolderFiles listLedgerFolder(const QString& nativeFolder) {
     if (!dir)
         return files;
     while (const dirent* e = ::readdir(dir)) {
-        if (std::strlen(e->d_name) != 10 && std::strlen(e->d_name) != 12)
-            continue; // neither "ledger.ndx" nor "led00012.dat"
-        const QString name = QFile::decodeName(e->d_name);
-        const bool index = name.compare(QLatin1String("ledger.ndx"), Qt::CaseInsensitive) == 0;
-        const int number = index ? 0 : ledgerFileNumber(name);
-        if (!index && number == 0)
+        const bool index = ::strcasecmp(e->d_name, "ledger.ndx") == 0;
+        const int number = index ? 0 : ledgerFileNumber(e->d_name);
+        if (!index && number <= above)
             continue;
+        const QString name = QFile::decodeName(e->d_name);
         bool folder = e->d_type == DT_DIR;
         if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
             struct stat st {};

@@ -47,7 +47,9 @@ struct LedgerFolderFiles {
     // The ledger files no record of an index of that many records lists.
     QStringList unlisted(int indexRecords) const;
 };
-LedgerFolderFiles listLedgerFolder(const QString& nativeFolder);
+// above: only the ledger files numbered above it (those an index of that many records does not
+// list); the index is always looked for.
+LedgerFolderFiles listLedgerFolder(const QString& nativeFolder, int above = 0);
 
 // What is wrong with a file whose last record holds `have` of its `length` bytes: torn, or
 // whole but for its line end.

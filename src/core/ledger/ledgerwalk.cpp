@@ -95,7 +95,7 @@ void LedgerWalk::reportUnlisted(const Report& report) {
     const QString native = store_.nativeFolder();
     if (native.isEmpty())
         return;
-    for (const QString& name : listLedgerFolder(native).unlisted(ledgerCount())) {
+    for (const QString& name : listLedgerFolder(native, ledgerCount()).unlisted(ledgerCount())) {
         report({0, QStringLiteral("%1: the ledger index does not list this ledger file, so it "
                                   "was not read.")
                        .arg(store_.folderFile(name))});
