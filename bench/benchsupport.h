@@ -30,6 +30,8 @@ namespace tw::bench {
 //   drive_f/CHECK  ledger.ndx (32,767 customers), led00001.dat to led01000.dat (100 entries)
 //   drive_f/BATCH  ledger.ndx (1,000 customers), led00001.dat to led01000.dat (100 entries)
 //   batch10000.csv, batch100000.csv  invoices for those 1,000 customers, none posted yet
+//   drive_f/FIND1000  ledger.ndx (1,000 customers), led00001.dat to led01000.dat (100 entries)
+//   drive_f/FIND32767 ledger.ndx (32,767 customers), led00001.dat to led32767.dat (10 entries)
 struct Data {
     QString root;
     QString prog;

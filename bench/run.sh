@@ -54,6 +54,10 @@ printf '0   \\EMPTY\\            BENCH\r\n' >"$drive/EMPTY/QLCUST"
 "$twgen" ledgers "$drive/BATCH" 1000 1000 100
 "$twgen" csv "$data/batch10000.csv" 10000 1000
 "$twgen" csv "$data/batch100000.csv" 100000 1000
+# Ledger folders for finding and the activity report: 1,000 ledgers of 100 entries, and an index
+# of 32,767 customers each with a ledger of 10 entries.
+"$twgen" ledgers "$drive/FIND1000" 1000 1000 100
+"$twgen" ledgers "$drive/FIND32767" 32767 32767 10
 # The files were just written: flushing them now keeps the write-back out of the timings.
 sync
 

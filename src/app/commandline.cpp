@@ -1,12 +1,17 @@
 #include "app/commandline.h"
 
 #include "batch/report.h"
+#include "find/ledgersearch.h"
 #include "ledger/ledgercheck.h"
 #include "platform/appinfo.h"
 #include "platform/dospath.h"
+#include "report/activity.h"
+#include "widgets/tableprint.h"
 
 #include <QCommandLineParser>
 #include <QDate>
+#include <QDateTime>
+#include <QGuiApplication>
 #include <QTextStream>
 
 #include <algorithm>
@@ -64,27 +69,30 @@ void CommandLine::addTask(const QCommandLineOption& option, const QString& argum
 
 void CommandLine::addTask(const QCommandLineOption& option, const QString& argumentsSyntax,
                           const QList<QCommandLineOption>& taskOptions, TaskWithOptions task,
-                          const QString& argumentsHelp) {
-    tasks_.append(Entry{option, argumentsSyntax, taskOptions, std::move(task), argumentsHelp});
+                          const QString& argumentsHelp,
+                          std::function<bool(const Given&)> needsGraphics) {
+    tasks_.append(Entry{option, argumentsSyntax, taskOptions, std::move(task), argumentsHelp,
+                        std::move(needsGraphics)});
 }
 
-std::optional<int> CommandLine::run(const QStringList& arguments, QTextStream& out,
-                                    QTextStream& err) {
-    QCommandLineParser parser;
+namespace {
+const QString kSettingsDir = QStringLiteral("settings-dir");
+} // namespace
+
+QStringList CommandLine::addOptions(QCommandLineParser& parser) const {
     // -platform is one option, as Qt programs take it, not the letters p, l, a, ...
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     addWindowSystemOptions(parser);
     parser.setApplicationDescription(
         QStringLiteral("Posts invoices into the ledger files of the estimating system."));
-    const QCommandLineOption help = parser.addHelpOption();
-    const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption settingsDir(
-        QStringLiteral("settings-dir"),
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption(QCommandLineOption(
+        kSettingsDir,
         QStringLiteral("Keeps the settings files, the log and the dosdevices/ drive map in "
                        "<folder>, which must exist, instead of the program folder or "
                        "~/.config/tallywork."),
-        QStringLiteral("folder"));
-    parser.addOption(settingsDir);
+        QStringLiteral("folder")));
     QStringList taskOptionNames; // each once, though several tasks may take it
     for (const Entry& e : tasks_) {
         parser.addOption(e.option);
@@ -106,6 +114,24 @@ std::optional<int> CommandLine::run(const QStringList& arguments, QTextStream& o
                                      QStringLiteral("--") + e.option.names().constLast() +
                                          QLatin1Char(' ') + e.argumentsSyntax);
     }
+    return taskOptionNames;
+}
+
+bool CommandLine::needsGraphics(const QStringList& arguments) const {
+    QCommandLineParser parser;
+    addOptions(parser);
+    if (!parser.parse(arguments))
+        return false;
+    const settings::SettingsLocation none;
+    return std::any_of(tasks_.cbegin(), tasks_.cend(), [&](const Entry& e) {
+        return parser.isSet(e.option) && e.needsGraphics && e.needsGraphics(Given(parser, none));
+    });
+}
+
+std::optional<int> CommandLine::run(const QStringList& arguments, QTextStream& out,
+                                    QTextStream& err) {
+    QCommandLineParser parser;
+    const QStringList taskOptionNames = addOptions(parser);
 
     const QString program = arguments.isEmpty() ? appTitle().toLower() : arguments.first();
     const auto refuse = [&](const QString& reason) {
@@ -117,17 +143,17 @@ std::optional<int> CommandLine::run(const QStringList& arguments, QTextStream& o
     if (!parser.parse(arguments))
         return refuse(parser.errorText());
 
-    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
         out << parser.helpText();
         out.flush();
         return 0;
     }
     where_ = settings::chooseSettingsFolder(settings::SettingsFolderInputs::fromEnvironment(
         programFolder_,
-        parser.isSet(settingsDir) ? std::optional(parser.value(settingsDir)) : std::nullopt));
+        parser.isSet(kSettingsDir) ? std::optional(parser.value(kSettingsDir)) : std::nullopt));
     if (!where_.refusal.isEmpty())
         return refuse(where_.refusal);
-    if (parser.isSet(version)) {
+    if (parser.isSet(QStringLiteral("version"))) {
         out << nameAndVersion() << '\n' << "Settings folder: " << where_.describe() << '\n';
         out.flush();
         return 0;
@@ -238,7 +264,100 @@ CommandLine programCommandLine(const QString& programFolder) {
             request.dryRun = given.isSet(QStringLiteral("dry-run"));
             return batch::runPostFile(request, DosPaths(given.settingsFolder()), out, err);
         });
+    line.addTask(
+        QCommandLineOption(QStringLiteral("find"),
+                           QStringLiteral("Finds the text in every ledger the index lists and "
+                                          "prints the entries as CSV: exit code 0 when some are "
+                                          "found, 1 when none, 2 for a search that cannot be "
+                                          "made, 3 when the ledger folder is not set."),
+                           QStringLiteral("text")),
+        QString(),
+        {QCommandLineOption(QStringLiteral("field"),
+                            QStringLiteral("With --find: the field to look in: invoice, job, po, "
+                                           "description or any (the default)."),
+                            QStringLiteral("field")),
+         QCommandLineOption(QStringLiteral("exact"),
+                            QStringLiteral("With --find: the whole field, not a part of it."))},
+        [](const QStringList&, const CommandLine::Given& given, QTextStream& out,
+           QTextStream& err) {
+            return find::runFind(
+                DosPaths(given.settingsFolder()), given.value(QStringLiteral("find")),
+                given.value(QStringLiteral("field")), given.isSet(QStringLiteral("exact")),
+                QDate::currentDate(), out, err);
+        });
+    line.addTask(
+        QCommandLineOption(
+            QStringLiteral("report"),
+            QStringLiteral("Reports the invoicing activity of every ledger as CSV on standard "
+                           "output, or into the files given: --report activity."),
+            QStringLiteral("name")),
+        QString(),
+        {QCommandLineOption(
+             QStringLiteral("from"),
+             QStringLiteral("With --report: the first invoice date (this year's first day "
+                            "when not given)."),
+             QStringLiteral("date")),
+         QCommandLineOption(
+             QStringLiteral("to"),
+             QStringLiteral("With --report: the last invoice date (this year's last day "
+                            "when not given)."),
+             QStringLiteral("date")),
+         QCommandLineOption(
+             QStringLiteral("by"),
+             QStringLiteral("With --report: customer (the default), product or month."),
+             QStringLiteral("group")),
+         QCommandLineOption(QStringLiteral("csv"),
+                            QStringLiteral("With --report: the CSV file to write."),
+                            QStringLiteral("file")),
+         QCommandLineOption(QStringLiteral("pdf"),
+                            QStringLiteral("With --report: the PDF file to write."),
+                            QStringLiteral("file"))},
+        [](const QStringList&, const CommandLine::Given& given, QTextStream& out,
+           QTextStream& err) {
+            report::ReportTexts texts;
+            texts.kind = given.value(QStringLiteral("report"));
+            texts.from = given.value(QStringLiteral("from"));
+            texts.to = given.value(QStringLiteral("to"));
+            texts.by = given.value(QStringLiteral("by"));
+            texts.csvFile = given.value(QStringLiteral("csv"));
+            texts.pdfFile = given.value(QStringLiteral("pdf"));
+            return report::runActivityReport(
+                DosPaths(given.settingsFolder()), texts, QDateTime::currentDateTime(),
+                [](const exports::PrintDocument& d, const QString& path) {
+                    return saveDocumentAsPdf(d, path);
+                },
+                out, err);
+        },
+        QString(),
+        [](const CommandLine::Given& given) { return given.isSet(QStringLiteral("pdf")); });
     return line;
+}
+
+std::optional<int> answerCommandLine(int& argc, char** argv, settings::SettingsLocation& where) {
+    {
+        // Answered before any window system is touched, so that --version and the tasks run
+        // where there is no display.
+        const QCoreApplication console(argc, argv);
+        CommandLine line = programCommandLine(QCoreApplication::applicationDirPath());
+        const QStringList arguments = QCoreApplication::arguments();
+        if (!line.needsGraphics(arguments)) {
+            QTextStream out(stdout);
+            QTextStream err(stderr);
+            const auto exitCode = line.run(arguments, out, err);
+            where = line.settingsLocation();
+            return exitCode;
+        }
+    }
+    // Drawing takes fonts, which only a graphics application has; the offscreen platform gives
+    // one without a display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QGuiApplication graphics(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    CommandLine line = programCommandLine(QCoreApplication::applicationDirPath());
+    const auto exitCode = line.run(QCoreApplication::arguments(), out, err);
+    where = line.settingsLocation();
+    return exitCode;
 }
 
 } // namespace tw

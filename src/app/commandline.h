@@ -58,11 +58,15 @@ public:
     // refused when given without the task. Tasks may share an option of the same name.
     void addTask(const QCommandLineOption& option, const QString& argumentsSyntax,
                  const QList<QCommandLineOption>& taskOptions, TaskWithOptions task,
-                 const QString& argumentsHelp = QString());
+                 const QString& argumentsHelp = QString(),
+                 std::function<bool(const Given&)> needsGraphics = {});
 
     // Parses the arguments (the program's name first, as main receives them) and answers what
     // ends the program here: the exit code, or nothing when the windows are to open.
     std::optional<int> run(const QStringList& arguments, QTextStream& out, QTextStream& err);
+    // Whether the task these arguments ask for must run under a graphics application
+    // (needsGraphics of addTask: a PDF needs fonts).
+    bool needsGraphics(const QStringList& arguments) const;
     // Where the settings are kept, as the last run chose it.
     const settings::SettingsLocation& settingsLocation() const { return where_; }
 
@@ -76,7 +80,11 @@ private:
         QList<QCommandLineOption> taskOptions;
         TaskWithOptions task;
         QString argumentsHelp;
+        std::function<bool(const Given&)> needsGraphics;
     };
+    // Adds every option to the parser; returns the names of the tasks' own options, each once.
+    QStringList addOptions(QCommandLineParser& parser) const;
+
     QString programFolder_;
     settings::SettingsLocation where_;
     QList<Entry> tasks_;
@@ -84,5 +92,11 @@ private:
 
 // The command line of this program, with every task it has.
 CommandLine programCommandLine(const QString& programFolder);
+
+// Answers the program's command line before any window opens: the exit code, or nothing when
+// the windows are to open, with `where` the settings folder they use. Tasks run without a
+// display: under a console application, or, for one that draws, a graphics application on the
+// offscreen platform.
+std::optional<int> answerCommandLine(int& argc, char** argv, settings::SettingsLocation& where);
 
 } // namespace tw

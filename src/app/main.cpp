@@ -9,22 +9,11 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <QTextStream>
 
 int main(int argc, char** argv) {
     tw::settings::SettingsLocation where;
-    {
-        // The command line is answered before any window system is touched, so that --version
-        // and the tasks run where there is no display.
-        QCoreApplication console(argc, argv);
-        QTextStream out(stdout);
-        QTextStream err(stderr);
-        tw::CommandLine line = tw::programCommandLine(QCoreApplication::applicationDirPath());
-        const auto exitCode = line.run(QCoreApplication::arguments(), out, err);
-        if (exitCode)
-            return *exitCode;
-        where = line.settingsLocation();
-    }
+    if (const auto exitCode = tw::answerCommandLine(argc, argv, where))
+        return *exitCode;
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(tw::appTitle());

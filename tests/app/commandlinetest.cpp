@@ -1,6 +1,8 @@
 #include "app/commandline.h"
+#include "guitestsupport.h"
 #include "ledger/ledgerrecords.h"
 #include "ledger/posting.h"
+#include "postingdriver.h"
 #include "testregistry.h"
 #include "testsupport.h"
 
@@ -186,6 +188,96 @@ private slots:
         QVERIFY2(!outText.contains(QRegularExpression("Arguments:\\n *(\\n|$)")),
                  qPrintable(outText));
         QVERIFY2(errText.contains(err), qPrintable(errText));
+    }
+
+    // Finding and reporting across the ledgers of Ledger.dat's folder: ACME PRINTING has an
+    // invoice, its reversal and an invoice whose description a spreadsheet would run.
+    void findAndReportTasks_data() {
+        QTest::addColumn<QStringList>("args"); // "<tmp>": the temporary folder
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out"); // contained in standard output, or in the file
+        QTest::addColumn<QString>("err");
+        const QString header = "Ledger,Customer,Invoice No.,Job No.,P.O. No.,Invoice Date,"
+                               "Amount,Description\r\n";
+        QTest::newRow("found")
+            << QStringList{"--find", "4711", "--field", "invoice", "--exact"} << 0
+            << header + "00001,ACME PRINTING,4711,00004711,PO-778,2006-01-05,100.00,\"500, "
+                        "Business cards\"\r\n"
+            << "";
+        QTest::newRow("formula guarded")
+            << QStringList{"--find", "=cmd"} << 0 << "2006-03-01,50.00,'=cmd|x\r\n"
+            << "";
+        QTest::newRow("nothing") << QStringList{"--find", "9999"} << 1 << header << "";
+        QTest::newRow("unknown field") << QStringList{"--find", "1", "--field", "zip"} << 2 << ""
+                                       << "--field takes invoice, job, po, description or any.";
+        QTest::newRow("no ledger folder") << QStringList{"--find", "1", "<no setting>"} << 3 << ""
+                                          << "The ledger folder is not set";
+        QTest::newRow("report, reversal netted")
+            << QStringList{"--report", "activity", "--from", "1/1/06", "--to", "12/31/06"} << 0
+            << "ACME PRINTING,00001,3,50.00,2006-01-05,2006-03-01\r\n"
+               "ZENITH PRESS,00002,1,20.00,2006-03-03,2006-03-03\r\n"
+               "Total,,4,70.00,2006-01-05,2006-03-03\r\n"
+            << "";
+        QTest::newRow("report to a file, behind a byte-order mark")
+            << QStringList{"--report", "activity", "--from", "1/1/06",
+                           "--by",     "month",    "--csv",  "<tmp>/r.csv"}
+            << 0 << "\xef\xbb\xbfMonth,Entries,Total,First Invoice,Last Invoice\r\n2006-01,1,"
+            << "";
+        QTest::newRow("report range backwards")
+            << QStringList{"--report", "activity", "--from", "2/1/06", "--to", "1/1/06"} << 2 << ""
+            << "The date range ends (1/1/2006) before it starts (2/1/2006).";
+    }
+    void findAndReportTasks() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        tw::test::LedgerSandbox box;
+        if (!args.removeOne("<no setting>"))
+            tw::test::writeAll(box.prog + "/Ledger.dat", "F:\\LEDGER\r\n");
+        tw::test::writeAll(box.indexFile(), tw::test::indexOf({"ACME PRINTING", "ZENITH PRESS"}));
+        tw::test::writeAll(
+            box.ledgerFile(1),
+            tw::test::entryBytes("4711", QDate(2006, 1, 5), 10000) +
+                tw::test::entryBytes("4711", QDate(2006, 2, 1), -10000, "REVERSAL 500") +
+                tw::test::entryBytes("5000", QDate(2006, 3, 1), 5000, "=cmd|x"));
+        tw::test::writeAll(box.ledgerFile(2),
+                           tw::test::entryBytes("6000", QDate(2006, 3, 3), 2000));
+        args.replaceInStrings("<tmp>", box.tmp.path());
+
+        QString outText, errText;
+        QTextStream outStream(&outText), errStream(&errText);
+        const auto code = tw::programCommandLine(box.prog).run(
+            QStringList{QStringLiteral("tallywork")} + args, outStream, errStream);
+        QCOMPARE(code.value_or(-1), exitCode);
+        if (args.contains("--csv"))
+            outText = QString::fromUtf8(tw::test::readAll(box.tmp.filePath("r.csv")));
+        QVERIFY2(outText.contains(out), qPrintable(outText));
+        QVERIFY2(errText.contains(err), qPrintable(errText));
+    }
+
+    // The built program, copied into a program folder of its own, draws the report's PDF where
+    // there is no display.
+    void reportPdfWithoutDisplay() {
+        tw::test::LedgerSandbox box;
+        tw::test::writeAll(box.prog + "/Ledger.dat", "F:\\LEDGER\r\n");
+        tw::test::writeAll(box.indexFile(), tw::test::indexOf({"ACME PRINTING"}));
+        tw::test::writeAll(box.ledgerFile(1), tw::test::entryBytes("4711", QDate(2006, 1, 5), 100));
+        const QString program = box.prog + "/tallywork";
+        QVERIFY(QFile::copy(QStringLiteral(TW_PROGRAM_PATH), program));
+        const QString pdf = box.tmp.filePath("report.pdf");
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QLatin1String(name));
+        p.setProcessEnvironment(env);
+        p.start(program,
+                {"--report", "activity", "--from", "1/1/2006", "--to", "12/31/2006", "--pdf", pdf});
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitCode(), 0);
+        QCOMPARE(tw::test::pdfPages(pdf), 1);
+        const QString text = QString::fromUtf8(tw::test::runTool("pdftotext", {pdf, "-"}));
+        QVERIFY2(text.contains("ACME PRINTING") && text.contains("Page 1 of 1"), qPrintable(text));
     }
 
     // The built program answers without a display and never opens a window for these.

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QPointer>
 #include <QPrinter>
+#include <QProcess>
 #include <QTest>
 #include <QWidget>
 
@@ -22,6 +23,23 @@ bool FakeDialogs::choosePrinter(QPrinter& printer, QWidget*) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdfPath);
     return true;
+}
+
+QByteArray runTool(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        return {};
+    return p.readAllStandardOutput();
+}
+
+int pdfPages(const QString& pdf) {
+    const QByteArray info = runTool(QStringLiteral("pdfinfo"), {pdf});
+    for (const QByteArray& line : info.split('\n')) {
+        if (line.startsWith("Pages:"))
+            return line.mid(6).trimmed().toInt();
+    }
+    return -1;
 }
 
 AppFixture::AppFixture() {

@@ -44,6 +44,12 @@ public:
     QString programFile(const QString& name) const { return programFolder + '/' + name; }
 };
 
+// Runs a poppler tool (pdfinfo, pdftotext, ...) and returns its standard output; empty when
+// it fails.
+QByteArray runTool(const QString& program, const QStringList& args);
+// The page count pdfinfo reads from a PDF file, or -1.
+int pdfPages(const QString& pdf);
+
 // Activates a shown window and waits until it is the active one (focus is synchronous then).
 bool activate(QWidget* window);
 // Runs pending deferred deletes, so that closed WA_DeleteOnClose windows are gone.

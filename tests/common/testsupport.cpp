@@ -79,4 +79,18 @@ tw::ledger::LedgerEntryRecord sampleEntry(const QString& invoice, const QString&
     return r;
 }
 
+QByteArray entryBytes(const QString& invoice, const QDate& date, std::int64_t cents,
+                      const QString& description, const QString& job, const QString& po,
+                      const QString& product) {
+    tw::ledger::LedgerEntryRecord r = sampleEntry(invoice, description, cents);
+    r.InvoiceDate = date;
+    r.JobNumber = job;
+    r.PONumber = po;
+    r.ProductCode = product;
+    const auto bytes = r.encode();
+    if (!bytes)
+        throw std::runtime_error("test entry does not encode");
+    return *bytes;
+}
+
 } // namespace tw::test

@@ -43,11 +43,18 @@ sampleEntry(const QString& invoice,
             const QString& description = QStringLiteral("500, Business cards"),
             std::int64_t cents = 12345);
 
+// The 128 bytes of an entry of sampleEntry's fields but for those given.
+QByteArray entryBytes(const QString& invoice, const QDate& date, std::int64_t cents,
+                      const QString& description = QStringLiteral("500, Business cards"),
+                      const QString& job = QStringLiteral("00004711"),
+                      const QString& po = QStringLiteral("PO-778"),
+                      const QString& product = QStringLiteral("BC"));
+
 // The records of a CSV text as RFC 4180 reads it, each ending in CR LF; empty when any part
 // of it does not read.
 QList<QStringList> parseCsv(const QByteArray& text);
-// The fields of one CSV record, which must end in CR LF right after its last field; empty
-// when it does not read.
+// The fields of one CSV record as RFC 4180 reads it, which must end in CR LF right after its
+// last field; empty when it does not read.
 QStringList parseCsvRecord(const QByteArray& line);
 
 } // namespace tw::test

@@ -213,7 +213,7 @@ bool BatchChecker::checkSome(int rows) {
         return false;
     try {
         if (!s.indexRead) {
-            s.index = s.store.readIndex();
+            s.index = s.store.readIndexSnapshot();
             s.indexRead = true;
         }
     } catch (const IoError& e) {

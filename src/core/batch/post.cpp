@@ -325,7 +325,7 @@ ReversalOutcome reverseBatch(ledger::LedgerStore& store, const Batch& batch,
     ReversalOutcome outcome;
     QHash<int, QString> nameOf;
     try {
-        const auto index = store.readIndex();
+        const auto index = store.readIndexSnapshot();
         for (auto it = index.ledgerOf.cbegin(); it != index.ledgerOf.cend(); ++it)
             nameOf.insert(it.value(), trimBlanks(ansi::decode(it.key())).toString());
     } catch (const IoError&) {

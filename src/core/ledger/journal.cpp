@@ -48,42 +48,12 @@ QString journalFileName() {
     return QStringLiteral("POSTINGS.CSV");
 }
 
-QByteArray csvField(QStringView text) {
-    const QByteArray utf8 = text.toUtf8();
-    bool quote = false;
-    for (char c : utf8) {
-        if (c == ',' || c == '"' || c == '\r' || c == '\n') {
-            quote = true;
-            break;
-        }
-    }
-    if (!quote)
-        return utf8;
-    QByteArray out = "\"";
-    for (char c : utf8) {
-        if (c == '"')
-            out += '"';
-        out += c;
-    }
-    out += '"';
-    return out;
-}
-
 QString isoTimeWithOffset(const QDateTime& t) {
     const int offset = t.offsetFromUtc();
     const int a = offset < 0 ? -offset : offset;
     return t.toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")) +
            (offset < 0 ? QLatin1Char('-') : QLatin1Char('+')) + twoDigits(a / 3600) +
            QLatin1Char(':') + twoDigits(a / 60 % 60);
-}
-
-QString plainAmount(std::int64_t cents) {
-    const bool neg = cents < 0;
-    const std::uint64_t a = neg ? std::uint64_t(0) - std::uint64_t(cents) : std::uint64_t(cents);
-    return QStringLiteral("%1%2.%3")
-        .arg(neg ? QStringLiteral("-") : QString())
-        .arg(a / 100)
-        .arg(twoDigits(int(a % 100)));
 }
 
 QByteArray journalHeader() {

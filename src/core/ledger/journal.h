@@ -1,4 +1,6 @@
 #pragma once
+#include "export/csv.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QList>
@@ -40,15 +42,15 @@ struct JournalEntry {
 
 QString journalFileName(); // POSTINGS.CSV
 
-// One field as CSV: quoted when it holds a comma, a quote, CR or LF (quotes doubled).
-QByteArray csvField(QStringView text);
+// Journal fields follow the export rules: CSV fields, amounts as plain decimals.
+using exports::csvField;
+using exports::plainAmount;
+
 // The header line and one line of the journal, each with its CR LF.
 QByteArray journalHeader();
 QByteArray journalLine(const JournalEntry& e);
 // ISO 8601 with the offset from UTC: 2006-01-15T14:03:09-05:00.
 QString isoTimeWithOffset(const QDateTime& t);
-// Plain decimal with two places: 123450 gives 1234.50, -5 gives -0.05.
-QString plainAmount(std::int64_t cents);
 
 // What ends a torn last line of the journal (the text after its last line feed) so that a CSV
 // reader reads it as one short row and the next line whole: a closing quote first when it

@@ -8,15 +8,19 @@
 #include "platform/text1252.h"
 #include "settings/settings.h"
 
-#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QMap>
 #include <QTextStream>
 
 #include <algorithm>
-
+#include <cstring>
 #include <vector>
+
+#include <dirent.h>
+#include <strings.h>
+#include <sys/stat.h>
 
 namespace tw::ledger {
 
@@ -43,25 +47,24 @@ QString displayName(const QString& displayFolder, const QString& fileName) {
 }
 
 // "led00012.dat" in any case: the ledger number, else 0.
-int ledgerFileNumber(const QString& name) {
-    if (name.size() != 12 || !name.startsWith(QLatin1String("led"), Qt::CaseInsensitive) ||
-        !name.endsWith(QLatin1String(".dat"), Qt::CaseInsensitive))
+// "led00012.dat" in any case: the ledger number, else 0. Told by the name's bytes, before any
+// text is made of it.
+int ledgerFileNumber(const char* name) {
+    if (std::strlen(name) != 12 || ::strncasecmp(name, "led", 3) != 0 ||
+        ::strcasecmp(name + 8, ".dat") != 0)
         return 0;
-    return parseLedgerNumber(QStringView(name).mid(3, 5)).value_or(0);
+    int n = 0;
+    for (int i = 3; i < 8; ++i) {
+        if (name[i] < '0' || name[i] > '9')
+            return 0;
+        n = n * 10 + (name[i] - '0');
+    }
+    return n;
 }
 
 // A damaged field's bytes as printable text: one problem stays one line.
 QString quoted(QByteArrayView bytes) {
     return QLatin1Char('"') + ansi::printable(ansi::decode(bytes)) + QLatin1Char('"');
-}
-
-// The last partial record of a file: torn, or whole but for its line end (CR LF or LF).
-QString tailProblem(bool lacksLineEnd, qsizetype have, int length) {
-    if (lacksLineEnd)
-        return QStringLiteral("the last record lacks its line end (%1 of %2 bytes).")
-            .arg(have)
-            .arg(length);
-    return QStringLiteral("the last record is torn (%1 of %2 bytes).").arg(have).arg(length);
 }
 
 class Checker {
@@ -77,7 +80,7 @@ public:
                                     : QStringLiteral("the folder does not exist."));
             return std::move(report_);
         }
-        collectFiles();
+        files_ = listLedgerFolder(native_);
         checkIndex();
         checkLedgerFiles();
         return std::move(report_);
@@ -86,22 +89,6 @@ public:
 private:
     void problem(const QString& file, std::int64_t offset, const QString& what, bool note = false) {
         report_.problems.append(LedgerProblem{file, offset, what, note});
-    }
-
-    // The folder's index and ledger files, matched without regard to case as the DOS
-    // programs that write them do; an exact "ledger.ndx" wins over another spelling.
-    void collectFiles() {
-        const QFileInfoList entries =
-            QDir(native_).entryInfoList(QDir::Files | QDir::System | QDir::Hidden, QDir::Name);
-        for (const QFileInfo& fi : entries) {
-            const QString name = fi.fileName();
-            if (name.compare(QLatin1String("ledger.ndx"), Qt::CaseInsensitive) == 0) {
-                if (index_.fileName().isEmpty() || name == QLatin1String("ledger.ndx"))
-                    index_ = fi;
-            } else if (const int n = ledgerFileNumber(name)) {
-                ledgers_[n].append(fi);
-            }
-        }
     }
 
     // Reads a whole file that must be a plain file; nullopt after reporting why not.
@@ -127,10 +114,11 @@ private:
     }
 
     void checkIndex() {
-        if (index_.fileName().isEmpty())
+        if (files_.index.isEmpty())
             return; // no customer has a ledger yet; ledger files are reported below
-        const QString shown = displayName(display_, index_.fileName());
-        const std::optional<QByteArray> bytes = readWhole(index_, shown, kIndexLength);
+        const QString shown = displayName(display_, files_.index);
+        const std::optional<QByteArray> bytes =
+            readWhole(files_.info(files_.index), shown, kIndexLength);
         if (!bytes)
             return;
         const qsizetype whole = bytes->size() / kIndexLength;
@@ -166,7 +154,7 @@ private:
         }
         if (const qsizetype rest = bytes->size() % kIndexLength)
             problem(shown, std::int64_t(whole) * kIndexLength,
-                    tailProblem(rest >= kIndexLength - 2, rest, kIndexLength));
+                    partialRecordProblem(rest, kIndexLength));
     }
 
     void checkLedgerFiles() {
@@ -174,18 +162,17 @@ private:
         // Index records without a file: a ledger allocated by another program before its first
         // invoice, or one whose first append failed. Nothing is lost, so only a note.
         for (int n = 1; n <= indexed; ++n) {
-            if (!ledgers_.contains(n)) {
-                problem(displayName(display_, index_.fileName()),
-                        std::int64_t(n - 1) * kIndexLength,
+            if (!files_.ledgers.contains(n)) {
+                problem(displayName(display_, files_.index), std::int64_t(n - 1) * kIndexLength,
                         QStringLiteral("ledger %1 has no entries: no file led%1.dat.")
                             .arg(ledgerNumberText(n)),
                         true);
             }
         }
-        for (auto it = ledgers_.cbegin(); it != ledgers_.cend(); ++it) {
+        for (auto it = files_.ledgers.cbegin(); it != files_.ledgers.cend(); ++it) {
             const int n = it.key();
-            for (const QFileInfo& fi : it.value()) {
-                const QString shown = displayName(display_, fi.fileName());
+            for (const QString& name : it.value()) {
+                const QString shown = displayName(display_, name);
                 if (it.value().size() > 1)
                     problem(shown, 0,
                             QStringLiteral("one of %1 files for ledger %2.")
@@ -195,7 +182,7 @@ private:
                     problem(
                         shown, 0,
                         QStringLiteral("ledger %1 has no index record.").arg(ledgerNumberText(n)));
-                checkLedgerFile(fi, shown);
+                checkLedgerFile(files_.info(name), shown);
             }
         }
     }
@@ -232,18 +219,81 @@ private:
         }
         if (rest != 0) {
             const std::int64_t whole = count - (contents.lastLacksLineEnd ? 1 : 0);
-            problem(shown, whole * kEntryLength,
-                    tailProblem(contents.lastLacksLineEnd, rest, kEntryLength));
+            problem(shown, whole * kEntryLength, partialRecordProblem(rest, kEntryLength));
         }
     }
 
     QString native_, display_;
-    QFileInfo index_;
-    QMap<int, QFileInfoList> ledgers_;
+    LedgerFolderFiles files_;
     LedgerCheckReport report_;
 };
 
 } // namespace
+
+LedgerFolderFiles listLedgerFolder(const QString& nativeFolder, int above) {
+    // Read straight from the folder, each name told by its bytes first: a folder of tens of
+    // thousands of ledger files is listed in a few milliseconds, where a general listing looks
+    // at every entry on the disk. Only an entry of a ledger file's name whose kind the folder
+    // does not tell is looked at: a folder is left out, anything else (a pipe, a link that
+    // leads nowhere) is listed for the reader to refuse.
+    LedgerFolderFiles files;
+    files.folder = nativeFolder;
+    DIR* dir = ::opendir(QFile::encodeName(nativeFolder).constData());
+    if (!dir)
+        return files;
+    while (const dirent* e = ::readdir(dir)) {
+        const bool index = ::strcasecmp(e->d_name, "ledger.ndx") == 0;
+        const int number = index ? 0 : ledgerFileNumber(e->d_name);
+        if (!index && number <= above)
+            continue;
+        const QString name = QFile::decodeName(e->d_name);
+        bool folder = e->d_type == DT_DIR;
+        if (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) {
+            struct stat st {};
+            const QByteArray path = QFile::encodeName(nativeFolder + QLatin1Char('/') + name);
+            folder = ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+        }
+        if (folder)
+            continue;
+        if (!index)
+            files.ledgers[number].append(name);
+        else if (files.index.isEmpty() || name == QLatin1String("ledger.ndx"))
+            files.index = name;
+    }
+    ::closedir(dir);
+    for (QStringList& names : files.ledgers)
+        names.sort(); // several spellings of one ledger, in the order a listing gives them
+    return files;
+}
+
+QStringList LedgerFolderFiles::unlisted(int indexRecords) const {
+    QStringList out;
+    for (auto it = ledgers.upperBound(indexRecords); it != ledgers.cend(); ++it)
+        out += it.value();
+    return out;
+}
+
+QString partialRecordProblem(qsizetype have, int length) {
+    if (have >= length - 2)
+        return QStringLiteral("the last record lacks its line end (%1 of %2 bytes).")
+            .arg(have)
+            .arg(length);
+    return QStringLiteral("the last record is torn (%1 of %2 bytes).").arg(have).arg(length);
+}
+
+LedgerFolderSetting ledgerFolderSetting(const DosPaths& paths) {
+    const settings::SettingsStore store(paths.programFolder());
+    const QString folder = store.read(settings::kLedger).value_or(QString());
+    if (folder.isEmpty())
+        return {{},
+                QStringLiteral("The ledger folder is not set: %1 is missing or empty.")
+                    .arg(store.pathOf(settings::kLedger))};
+    if (!settings::isDosFolder(folder))
+        return {{},
+                QStringLiteral("The ledger folder is not set: %1 holds no DOS folder.")
+                    .arg(store.pathOf(settings::kLedger))};
+    return {folder, {}};
+}
 
 QString LedgerProblem::line() const {
     return QStringLiteral("%1 offset %2: %3%4")
@@ -267,20 +317,14 @@ int runLedgerCheck(const std::optional<QString>& folderArgument, const DosPaths&
     if (folderArgument) {
         display = *folderArgument;
     } else {
-        const settings::SettingsStore store(paths.programFolder());
-        display = store.read(settings::kLedger).value_or(QString());
-        if (display.isEmpty()) {
-            out << "The ledger folder is not set: " << store.pathOf(settings::kLedger)
-                << " is missing or empty.\n";
-            return 1;
-        }
         // The program posts only to a DOS folder from the file; a check of whatever else the
         // file holds would call sound a folder that no posting reaches.
-        if (!settings::isDosFolder(display)) {
-            out << "The ledger folder is not set: " << store.pathOf(settings::kLedger)
-                << " holds no DOS folder.\n";
+        const LedgerFolderSetting setting = ledgerFolderSetting(paths);
+        if (setting.folder.isEmpty()) {
+            out << setting.message << '\n';
             return 1;
         }
+        display = setting.folder;
     }
     QString native = display;
     if (display.trimmed().isEmpty()) {

@@ -1,5 +1,7 @@
 #pragma once
+#include <QFileInfo>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -35,6 +37,36 @@ struct LedgerCheckReport {
     // No problem; notes do not count.
     bool sound() const;
 };
+
+// The index and the ledger files (led#####.dat) of a folder by name, matched without regard to
+// case as the DOS programs that write them do; an exact "ledger.ndx" wins over another
+// spelling.
+struct LedgerFolderFiles {
+    QString folder; // native
+    QString index;  // the index's name; empty when there is none
+    QMap<int, QStringList> ledgers;
+
+    QFileInfo info(const QString& name) const {
+        return QFileInfo(folder + QLatin1Char('/') + name);
+    }
+    // The ledger files no record of an index of that many records lists.
+    QStringList unlisted(int indexRecords) const;
+};
+// above: only the ledger files numbered above it (those an index of that many records does not
+// list); the index is always looked for.
+LedgerFolderFiles listLedgerFolder(const QString& nativeFolder, int above = 0);
+
+// What is wrong with a file whose last record holds `have` of its `length` bytes: torn, or
+// whole but for its line end.
+QString partialRecordProblem(qsizetype have, int length);
+
+// The ledger folder "\Ledger.dat" of the program folder names, or the message why there is
+// none to use (missing, empty, or no DOS folder: the program would post nowhere else).
+struct LedgerFolderSetting {
+    QString folder;
+    QString message;
+};
+LedgerFolderSetting ledgerFolderSetting(const DosPaths& paths);
 
 // Checks the ledger folder without writing anything: the index (whole 47-byte records ending
 // in CR LF, numbers matching their positions, no name listed twice), every led#####.dat

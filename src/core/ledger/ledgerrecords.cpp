@@ -5,6 +5,8 @@
 #include "platform/regional.h"
 #include "platform/text1252.h"
 
+#include <algorithm>
+
 namespace tw::ledger {
 
 namespace {
@@ -244,15 +246,18 @@ QByteArray missingLineEnd(qsizetype bytes) {
 QByteArray readLedgerBytes(const RecordFile& file) {
     // Reads of a few records' worth cost a system call each; one large read a step keeps a
     // long ledger at the speed of the disk.
+    // The buffer holds the file and one record more: a short ledger, of which a search reads
+    // thousands, costs no large allocation.
     constexpr std::int64_t kStep = std::int64_t(SequentialReader::kReadBytes) * 8;
-    QByteArray bytes(qsizetype(file.length() + kStep), Qt::Uninitialized);
+    QByteArray bytes(qsizetype(file.length() + LedgerEntryRecord::kLength), Qt::Uninitialized);
     std::int64_t have = 0;
     for (;;) {
-        if (have + kStep > bytes.size()) // the file grew while it was read
-            bytes.resize(bytes.size() * 2);
-        const std::int64_t got = file.read(have, bytes.data() + have, kStep);
+        if (have == bytes.size()) // the file grew while it was read
+            bytes.resize(bytes.size() + kStep);
+        const std::int64_t want = std::min<std::int64_t>(kStep, bytes.size() - have);
+        const std::int64_t got = file.read(have, bytes.data() + have, want);
         have += got;
-        if (got < kStep)
+        if (got < want)
             break;
     }
     bytes.truncate(qsizetype(have));

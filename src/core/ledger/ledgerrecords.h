@@ -59,8 +59,15 @@ std::optional<QByteArray> amountText(std::int64_t cents);
 // One invoice line of a ledger file "\led" + ledger number + ".dat".
 struct LedgerEntryRecord {
     static constexpr int kLength = 128;
+    static constexpr int kInvoiceOffset = 0, kInvoiceWidth = 8;
+    static constexpr int kInvoiceDateOffset = 8, kDateWidth = 6;
+    static constexpr int kJobOffset = 20, kJobWidth = 8;
+    static constexpr int kProductOffset = 28, kProductWidth = 2;
+    static constexpr int kPOOffset = 30, kPOWidth = 10;
+    static constexpr int kDescriptionOffset = 40, kDescriptionWidth = 76;
     static constexpr int kAmountOffset = 116;
     static constexpr int kAmountWidth = 10;
+    static constexpr int kLineEndOffset = 126;
 
     QString InvoiceNumber;
     QDate InvoiceDate;

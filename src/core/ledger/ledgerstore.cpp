@@ -177,9 +177,10 @@ void openIn(RecordFile& file, const DosPaths& paths, const QString& folder, cons
 
 // Opens a file of the ledger folder for reading. False when its drive is mapped and no such
 // file is there (a ledger nobody has posted to); any other failure is told.
-bool openIfThere(RecordFile& file, const DosPaths& paths, const QString& dos) {
+bool openIfThere(RecordFile& file, const DosPaths& paths, const QString& dos,
+                 RecordFile::Mode mode = RecordFile::Mode::ReadOnly) {
     try {
-        file.open(paths, dos, RecordFile::Mode::ReadOnly);
+        file.open(paths, dos, mode);
         return true;
     } catch (const IoError&) {
         const QString native = paths.toNative(dos);
@@ -285,29 +286,50 @@ std::optional<LedgerContents> LedgerStore::readEntries(const QString& numberText
     const QString dos = ledgerPath(numberText);
     requireFolder(folder_, dos);
     RecordFile file;
-    if (!openIfThere(file, paths_, dos))
+    if (!openIfThere(file, paths_, dos, RecordFile::Mode::ReadOnlyAsOpened))
         return std::nullopt;
     return readLedger(file);
 }
 
-namespace {
-
-// Windows-1252 bytes with lower-case letters turned into capitals; other bytes unchanged.
-using CaseFold = std::array<unsigned char, 256>;
-
-const CaseFold& caseFold() {
-    static const CaseFold fold = [] {
-        CaseFold f{};
-        for (int b = 0; b < 256; ++b) {
-            const char c = char(b);
-            const QString upper = ansi::decode(QByteArrayView(&c, 1)).toUpper();
-            const char u = upper.size() == 1 ? ansi::encodeChar(upper[0]) : '?';
-            f[std::size_t(b)] = (u == '?' && c != '?') ? (unsigned char)b : (unsigned char)u;
-        }
-        return f;
-    }();
-    return fold;
+std::optional<LedgerContents> LedgerStore::readEntries(const QString& numberText,
+                                                       const OpenFolder& folder) const {
+    const QString dos = ledgerPath(numberText);
+    requireFolder(folder_, dos);
+    RecordFile file;
+    if (file.openIn(folder, dos.mid(folder_.size() + 1), dos, RecordFile::Mode::ReadOnlyAsOpened))
+        return readLedger(file);
+    return readEntries(numberText);
 }
+
+std::optional<QStringList> LedgerStore::readIndex() const {
+    const QString dos = indexPath();
+    requireFolder(folder_, dos);
+    RecordFile file;
+    if (!openIfThere(file, paths_, dos, RecordFile::Mode::ReadOnlyAsOpened))
+        return std::nullopt;
+    const auto nameOf = [](const char* rec) {
+        return trimBlanks(ansi::decode(QByteArrayView(rec + LedgerIndexRecord::kNameOffset,
+                                                      LedgerIndexRecord::kNameWidth)))
+            .toString();
+    };
+    QStringList names;
+    names.reserve(qsizetype(file.length() / kIdxLen) + 1);
+    SequentialReader reader(file, kIdxLen);
+    int count = 0;
+    while (const char* block = reader.nextRun(count)) {
+        for (int i = 0; i < count; ++i)
+            names.append(nameOf(block + std::ptrdiff_t(i) * kIdxLen));
+    }
+    if (const QByteArrayView partial = reader.partialRecord(); partial.size() >= kNameEnd)
+        names.append(nameOf(partial.data()));
+    return names;
+}
+
+QString LedgerStore::nativeFolder() const {
+    return paths_.toNative(folder_);
+}
+
+namespace {
 
 // An invoice field's bytes without the blanks around them.
 QByteArrayView trimmedField(QByteArrayView field) {
@@ -323,22 +345,12 @@ constexpr int kInvoiceWidth = 8;
 static_assert(kInvoiceWidth == sizeof(std::uint64_t));
 
 constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
-constexpr std::uint64_t kEachByte = 0x0101010101010101ull;
-
-// Eight ASCII bytes (none with its high bit set) with a..z turned into A..Z: a byte's high bit
-// marks it a small letter, and 0x80 >> 2 is the 0x20 that tells small from capital.
-std::uint64_t asciiCapitals(std::uint64_t w) {
-    const std::uint64_t atLeastA = w + kEachByte * (0x80 - 'a');
-    const std::uint64_t aboveZ = w + kEachByte * (0x80 - 'z' - 1);
-    const std::uint64_t small = atLeastA & ~aboveZ & kHighBits;
-    return w - (small >> 2);
-}
 
 } // namespace
 
 std::optional<QByteArray> LedgerStore::findInvoice(const QString& numberText,
                                                    QByteArrayView invoice) const {
-    const CaseFold& fold = caseFold();
+    const auto& fold = ansi::capitals();
     QByteArray wanted =
         trimmedField(invoice.first(std::min<qsizetype>(invoice.size(), kInvoiceWidth)))
             .toByteArray();
@@ -382,7 +394,7 @@ std::optional<QByteArray> LedgerStore::findInvoice(const QString& numberText,
             // Most fields are plain ASCII without a leading blank: those are told apart as
             // one word, with their small letters made capitals. Others take the full compare.
             const std::uint64_t w = firstWord(rec);
-            if ((w & kHighBits) == 0 && rec[0] != ' ' && asciiCapitals(w) != wantedWord)
+            if ((w & kHighBits) == 0 && rec[0] != ' ' && ansi::asciiCapitals(w) != wantedWord)
                 continue;
             if (same(rec))
                 return QByteArray(rec, kEntryLen);
@@ -443,7 +455,7 @@ IoError unlistedLedgerFile(const QString& number, const QString& file, const QSt
 
 } // namespace
 
-LedgerStore::IndexSnapshot LedgerStore::readIndex() const {
+LedgerStore::IndexSnapshot LedgerStore::readIndexSnapshot() const {
     requireFolder(folder_, indexPath());
     IndexSnapshot snapshot;
     RecordFile file;

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <cstdint>
 #include <functional>
@@ -14,6 +15,7 @@
 
 namespace tw {
 class DosPaths;
+class OpenFolder;
 class RecordFile;
 } // namespace tw
 
@@ -80,9 +82,22 @@ public:
     // record (and a ledger file made for it, in its folder) is on disk on return.
     std::int64_t appendEntry(const QString& numberText, const QByteArray& record);
 
-    // The entries and a torn record of that ledger file (see ledgerContents),
-    // or nullopt when the file does not exist. Nothing is created or locked.
+    // The whole records and a trailing partial record of that ledger file (see ledgerContents) as
+    // it was when opened, or nullopt when the file does not exist. Nothing is created or
+    // locked.
     std::optional<LedgerContents> readEntries(const QString& numberText) const;
+    // The same, the file opened by its name in `folder` (this ledger folder, held open by a
+    // reader of every ledger) where it is there under that name.
+    std::optional<LedgerContents> readEntries(const QString& numberText,
+                                              const OpenFolder& folder) const;
+
+    // The customer of each ledger by number (ledger n at n - 1), names without their padding
+    // blanks; a last record cut short after its name counts, as in findCustomer. nullopt when
+    // there is no index; nothing is created.
+    std::optional<QStringList> readIndex() const;
+
+    // The ledger folder on this machine; empty when its drive has no mapping.
+    QString nativeFolder() const;
 
     // The first entry of the ledger file of that number text whose invoice number is `invoice`
     // (an invoice field's bytes), both with blanks trimmed and letters compared without regard
@@ -100,7 +115,7 @@ public:
         QHash<QByteArray, int> ledgerOf; // 40-byte index name (indexName) -> ledger number
         int next = 1;
     };
-    IndexSnapshot readIndex() const;
+    IndexSnapshot readIndexSnapshot() const;
 
     // The length of a ledger file in bytes, or nullopt when there is none. Nothing is created.
     std::optional<std::int64_t> ledgerLength(const QString& numberText) const;

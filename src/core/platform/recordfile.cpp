@@ -31,7 +31,7 @@ RecordFile::~RecordFile() {
 }
 
 RecordFile::RecordFile(RecordFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), created_(other.created_),
+    : fd_(std::exchange(other.fd_, -1)), created_(other.created_), asOpened_(other.asOpened_),
       lengthAtOpen_(other.lengthAtOpen_), display_(std::move(other.display_)) {}
 
 RecordFile& RecordFile::operator=(RecordFile&& other) noexcept {
@@ -39,6 +39,7 @@ RecordFile& RecordFile::operator=(RecordFile&& other) noexcept {
         close();
         fd_ = std::exchange(other.fd_, -1);
         created_ = other.created_;
+        asOpened_ = other.asOpened_;
         lengthAtOpen_ = other.lengthAtOpen_;
         display_ = std::move(other.display_);
     }
@@ -100,7 +101,7 @@ int openOrCreate(const QByteArray& native, int flags, bool create, bool& made) {
 // Without waiting: opening a pipe for reading would wait for a writer for good. For a regular
 // file the flag changes nothing.
 int openFlags(RecordFile::Mode mode) {
-    return (mode == RecordFile::Mode::ReadOnly ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NONBLOCK;
+    return (mode == RecordFile::Mode::ReadWriteCreate ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK;
 }
 
 } // namespace
@@ -121,7 +122,7 @@ void RecordFile::open(const QString& nativePath, const QString& displayName, Mod
     const int fd = openOrCreate(native, openFlags(mode), mode == Mode::ReadWriteCreate, made);
     if (fd < 0)
         fail(QStringLiteral("Cannot open"), errno);
-    adopt(fd, made, nativePath);
+    adopt(fd, made, nativePath, mode);
 }
 
 void RecordFile::open(const DosPaths& paths, const QString& dosPath, Mode mode) {
@@ -137,15 +138,47 @@ void RecordFile::open(const DosPaths& paths, const QString& dosPath, Mode mode) 
         if (fd >= 0) {
             close();
             display_ = dosPath;
-            adopt(fd, false, direct);
+            adopt(fd, false, direct, mode);
             return;
         }
     }
     open(paths.toNative(dosPath), dosPath, mode);
 }
 
-void RecordFile::adopt(int fd, bool made, const QString& nativePath) {
+bool RecordFile::openIn(const OpenFolder& folder, const QString& name, const QString& displayName,
+                        Mode mode) {
+    close();
+    if (!folder.isOpen() || mode == Mode::ReadWriteCreate || name.contains(QChar(0)))
+        return false;
+    const QByteArray native = QFile::encodeName(name);
+    int fd;
+    do {
+        fd = ::openat(folder.nativeHandle(), native.constData(), openFlags(mode));
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return false;
+    display_ = displayName;
+    adopt(fd, false, QString(), mode);
+    return true;
+}
+
+OpenFolder::OpenFolder(const QString& nativePath) {
+    if (nativePath.isEmpty())
+        return;
+    const QByteArray native = QFile::encodeName(nativePath);
+    do {
+        fd_ = ::open(native.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    } while (fd_ < 0 && errno == EINTR);
+}
+
+OpenFolder::~OpenFolder() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+void RecordFile::adopt(int fd, bool made, const QString& nativePath, Mode mode) {
     created_ = false;
+    asOpened_ = mode == Mode::ReadOnlyAsOpened;
     // Opening a folder read-only succeeds on POSIX; it is no record file, and neither is a
     // pipe or a device, whose reads would wait or never end.
     struct stat st {};
@@ -198,6 +231,8 @@ void RecordFile::close() {
 std::int64_t RecordFile::length() const {
     if (fd_ < 0)
         fail(QStringLiteral("Cannot read"), EBADF);
+    if (asOpened_)
+        return lengthAtOpen_;
     struct stat st {};
     if (::fstat(fd_, &st) != 0)
         fail(QStringLiteral("Cannot read"), errno);
@@ -209,6 +244,8 @@ std::int64_t RecordFile::read(std::int64_t offset, char* buffer, std::int64_t le
         fail(QStringLiteral("Cannot read"), EBADF);
     if (offset < 0 || len < 0)
         fail(QStringLiteral("Cannot read"), EINVAL);
+    if (asOpened_)
+        len = qBound(std::int64_t(0), lengthAtOpen_ - offset, len);
     std::int64_t done = 0;
     while (done < len) {
         const ssize_t n = ::pread(fd_, buffer + done, size_t(len - done), off_t(offset + done));

@@ -1,6 +1,7 @@
 #include "platform/text1252.h"
 
 #include <array>
+#include <cstring>
 
 namespace tw::ansi {
 
@@ -79,6 +80,49 @@ QByteArray field(QStringView text, int width) {
     else if (out.size() < width)
         out.append(width - out.size(), ' ');
     return out;
+}
+
+bool holds(QStringView text) {
+    return decode(encode(text)) == text;
+}
+
+const std::array<unsigned char, 256>& capitals() {
+    static const std::array<unsigned char, 256> table = [] {
+        std::array<unsigned char, 256> t{};
+        for (int b = 0; b < 256; ++b) {
+            const char c = char(b);
+            const QString upper = decode(QByteArrayView(&c, 1)).toUpper();
+            // A capital the code page lacks (\xdf gives "SS") leaves the byte as it is.
+            const int u = upper.size() == 1 ? byteOf(upper[0].unicode()) : -1;
+            t[std::size_t(b)] = (unsigned char)(u < 0 ? b : u);
+        }
+        return t;
+    }();
+    return table;
+}
+
+namespace {
+
+constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+
+} // namespace
+
+void makeCapitals(char* bytes, qsizetype count) {
+    const std::array<unsigned char, 256>& table = capitals();
+    qsizetype i = 0;
+    for (; i + 8 <= count; i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, bytes + i, sizeof w);
+        if ((w & kHighBits) == 0) {
+            w = asciiCapitals(w);
+            std::memcpy(bytes + i, &w, sizeof w);
+            continue;
+        }
+        for (qsizetype j = i; j < i + 8; ++j)
+            bytes[j] = char(table[(unsigned char)bytes[j]]);
+    }
+    for (; i < count; ++i)
+        bytes[i] = char(table[(unsigned char)bytes[i]]);
 }
 
 } // namespace tw::ansi

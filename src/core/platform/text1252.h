@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringView>
 
+#include <array>
+#include <cstdint>
+
 // Every file the program reads or writes holds Windows-1252 text, one byte a character.
 namespace tw::ansi {
 
@@ -20,5 +23,22 @@ QString printable(QStringView text);
 
 // Text fitted to a fixed-width field: encoded, cut to width, blank-padded on the right.
 QByteArray field(QStringView text, int width);
+
+// Whether every character of the text has a Windows-1252 byte (encoding loses nothing).
+bool holds(QStringView text);
+
+// Each byte's capital: a small letter gives its capital letter (a gives A, \xe9 gives \xc9,
+// \xff gives \x9f); every other byte gives itself. Comparing bytes through it ignores case.
+const std::array<unsigned char, 256>& capitals();
+// Eight ASCII bytes (none with its high bit set) with a..z made A..Z, as one word. A byte's
+// high bit marks it a small letter, and 0x80 >> 2 is the 0x20 that tells small from capital.
+constexpr std::uint64_t asciiCapitals(std::uint64_t w) {
+    constexpr std::uint64_t kEachByte = 0x0101010101010101ull;
+    const std::uint64_t atLeastA = w + kEachByte * (0x80 - 'a');
+    const std::uint64_t aboveZ = w + kEachByte * (0x80 - 'z' - 1);
+    return w - ((atLeastA & ~aboveZ & (kEachByte * 0x80)) >> 2);
+}
+// Every byte made its capital, in place; ASCII runs eight bytes a step.
+void makeCapitals(char* bytes, qsizetype count);
 
 } // namespace tw::ansi

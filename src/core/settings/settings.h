@@ -19,6 +19,8 @@ inline const QString kLedger = QStringLiteral("Ledger.dat");
 inline const QString kCheck = QStringLiteral("Check.Dat");
 inline const QString kInterface = QStringLiteral("interface.dat");
 inline const QString kDbLoc = QStringLiteral("dbloc.dat");
+// 0: exported files begin without a byte-order mark (any other value, or none: with one).
+inline const QString kExportBom = QStringLiteral("ExportBom.dat");
 
 // The first field of the first line: leading blanks skipped; a value that then begins with a
 // double quote runs to the next double quote; otherwise up to the first comma or the end of

@@ -20,19 +20,24 @@ QCollator listCollator() {
 
 } // namespace
 
-QStringList sortedEntries(QStringList entries) {
+std::vector<qsizetype> sortedOrder(const QStringList& entries) {
     const QCollator collator = listCollator();
     // One key an entry, compared as bytes: far cheaper than collating the texts at every
     // comparison of a sort of 50,000 names.
     std::vector<QCollatorSortKey> keys;
     keys.reserve(std::size_t(entries.size()));
-    for (const QString& e : std::as_const(entries))
+    for (const QString& e : entries)
         keys.push_back(collator.sortKey(e));
     std::vector<qsizetype> order(std::size_t(entries.size()));
     std::iota(order.begin(), order.end(), qsizetype(0));
     std::stable_sort(order.begin(), order.end(), [&keys](qsizetype a, qsizetype b) {
         return keys[std::size_t(a)].compare(keys[std::size_t(b)]) < 0;
     });
+    return order;
+}
+
+QStringList sortedEntries(QStringList entries) {
+    const std::vector<qsizetype> order = sortedOrder(entries);
     QStringList sorted;
     sorted.reserve(entries.size());
     for (const qsizetype i : order)

@@ -265,22 +265,28 @@ private slots:
     }
 
     // A read takes what the file holds when it reads, not what it held when it was opened:
-    // nothing written meanwhile by another handle is missed, nothing cut away is returned.
+    // nothing written meanwhile by another handle is missed, nothing cut away is returned. A
+    // file opened to be read as it was reads no further than its length then.
     void readsTheFileAsItIsNow_data() {
         QTest::addColumn<int>("atOpen");
         QTest::addColumn<int>("now");
         QTest::addColumn<int>("offset");
-        QTest::newRow("unchanged") << 300 << 300 << 0;
-        QTest::newRow("grown") << 300 << 700 << 0;
-        QTest::newRow("grown, read from the old end") << 300 << 700 << 300;
-        QTest::newRow("cut") << 700 << 300 << 0;
-        QTest::newRow("cut below the offset") << 700 << 300 << 500;
-        QTest::newRow("was empty") << 0 << 200 << 0;
+        QTest::addColumn<bool>("asOpened");
+        QTest::newRow("unchanged") << 300 << 300 << 0 << false;
+        QTest::newRow("grown") << 300 << 700 << 0 << false;
+        QTest::newRow("grown, read from the old end") << 300 << 700 << 300 << false;
+        QTest::newRow("cut") << 700 << 300 << 0 << false;
+        QTest::newRow("cut below the offset") << 700 << 300 << 500 << false;
+        QTest::newRow("was empty") << 0 << 200 << 0 << false;
+        QTest::newRow("grown, as opened") << 300 << 700 << 0 << true;
+        QTest::newRow("grown, as opened, from the old end") << 300 << 700 << 300 << true;
+        QTest::newRow("cut, as opened") << 700 << 300 << 0 << true;
     }
     void readsTheFileAsItIsNow() {
         QFETCH(int, atOpen);
         QFETCH(int, now);
         QFETCH(int, offset);
+        QFETCH(bool, asOpened);
         const QString path = tmp_.filePath("changing.dat");
         QByteArray bytes(qMax(atOpen, now), Qt::Uninitialized);
         for (int i = 0; i < bytes.size(); ++i)
@@ -290,17 +296,22 @@ private slots:
         QCOMPARE(other.write(bytes.left(atOpen)), qint64(atOpen));
         QVERIFY(other.flush());
         tw::RecordFile file;
-        file.open(path, "F:\\LEDGER\\led00013.dat");
+        file.open(path, "F:\\LEDGER\\led00013.dat",
+                  asOpened ? tw::RecordFile::Mode::ReadOnlyAsOpened
+                           : tw::RecordFile::Mode::ReadWriteCreate);
         if (now > atOpen)
             QCOMPARE(other.write(bytes.mid(atOpen)), qint64(now - atOpen));
         else
             QVERIFY(other.resize(now));
         QVERIFY(other.flush());
 
+        const int end = asOpened ? qMin(atOpen, now) : now;
         QByteArray got(1000, '\0');
         const std::int64_t n = file.read(offset, got.data(), got.size());
-        QCOMPARE(n, std::int64_t(qMax(0, now - offset)));
+        QCOMPARE(n, std::int64_t(qMax(0, end - offset)));
         QCOMPARE(got.left(int(n)), bytes.mid(offset, int(n)));
+        if (asOpened && now > atOpen)
+            QCOMPARE(file.length(), std::int64_t(atOpen));
     }
 
     void sequentialReaderSkipsATrailingPartialRecord() {

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
 #include <QtTest>
 
@@ -13,24 +12,6 @@ using namespace tw;
 using namespace tw::test;
 
 namespace {
-
-// Runs a poppler tool and returns its standard output.
-QByteArray runTool(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        return {};
-    return p.readAllStandardOutput();
-}
-
-int pdfPages(const QString& pdf) {
-    const QByteArray info = runTool(QStringLiteral("pdfinfo"), {pdf});
-    for (const QByteArray& line : info.split('\n')) {
-        if (line.startsWith("Pages:"))
-            return line.mid(6).trimmed().toInt();
-    }
-    return -1;
-}
 
 // Mean absolute difference per colour channel of two images of the same size.
 double meanDifference(const QImage& a, const QImage& b) {
