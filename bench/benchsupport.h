@@ -61,6 +61,13 @@ class NoDialogs : public Dialogs {
 public:
     QString chooseDatabaseFile(QWidget*, const QString&) override { return {}; }
     bool choosePrinter(QPrinter&, QWidget*) override { return false; }
+    QString chooseOpenFile(QWidget*, const QString&, const QString&, const QString&) override {
+        return {};
+    }
+    QString chooseSaveFile(QWidget*, const QString&, const QString&, const QString&) override {
+        return {};
+    }
+    QString chooseFolder(QWidget*, const QString&, const QString&) override { return {}; }
 };
 
 // The references: the fastest way to get a file's bytes into memory (one pass of large

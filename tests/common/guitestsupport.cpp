@@ -25,6 +25,27 @@ bool FakeDialogs::choosePrinter(QPrinter& printer, QWidget*) {
     return true;
 }
 
+QString FakeDialogs::answer(const QString& caption, const QString& start) {
+    ++fileDialogs;
+    lastCaption = caption;
+    lastStart = start;
+    return nextFile;
+}
+
+QString FakeDialogs::chooseOpenFile(QWidget*, const QString& caption, const QString& startFolder,
+                                    const QString&) {
+    return answer(caption, startFolder);
+}
+
+QString FakeDialogs::chooseSaveFile(QWidget*, const QString& caption, const QString& suggestedPath,
+                                    const QString&) {
+    return answer(caption, suggestedPath);
+}
+
+QString FakeDialogs::chooseFolder(QWidget*, const QString& caption, const QString& startFolder) {
+    return answer(caption, startFolder);
+}
+
 QByteArray runTool(const QString& program, const QStringList& args) {
     QProcess p;
     p.start(program, args);

@@ -16,11 +16,23 @@ public:
     QString nextDatabaseFile;   // returned by the next file dialog ("" = cancelled)
     bool acceptPrinter = false; // false = the operator cancels the printer dialog
     QString pdfPath;            // when accepted, the printer prints to this PDF file
+    QString nextFile;           // returned by the next open, save or folder dialog ("" = cancelled)
+    QString lastCaption;        // the caption of the last of those dialogs
+    QString lastStart;          // the folder or suggested path it started at
     int fileDialogs = 0;
     int printerDialogs = 0;
 
     QString chooseDatabaseFile(QWidget* parent, const QString& startFolder) override;
     bool choosePrinter(QPrinter& printer, QWidget* parent) override;
+    QString chooseOpenFile(QWidget* parent, const QString& caption, const QString& startFolder,
+                           const QString& filter) override;
+    QString chooseSaveFile(QWidget* parent, const QString& caption, const QString& suggestedPath,
+                           const QString& filter) override;
+    QString chooseFolder(QWidget* parent, const QString& caption,
+                         const QString& startFolder) override;
+
+private:
+    QString answer(const QString& caption, const QString& start);
 };
 
 // A program folder in a temporary directory with a dosdevices/ drive map, the fake host and

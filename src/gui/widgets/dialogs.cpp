@@ -16,4 +16,19 @@ bool WidgetDialogs::choosePrinter(QPrinter& printer, QWidget* parent) {
     return dialog.exec() == QDialog::Accepted;
 }
 
+QString WidgetDialogs::chooseOpenFile(QWidget* parent, const QString& caption,
+                                      const QString& startFolder, const QString& filter) {
+    return QFileDialog::getOpenFileName(parent, caption, startFolder, filter);
+}
+
+QString WidgetDialogs::chooseSaveFile(QWidget* parent, const QString& caption,
+                                      const QString& suggestedPath, const QString& filter) {
+    return QFileDialog::getSaveFileName(parent, caption, suggestedPath, filter);
+}
+
+QString WidgetDialogs::chooseFolder(QWidget* parent, const QString& caption,
+                                    const QString& startFolder) {
+    return QFileDialog::getExistingDirectory(parent, caption, startFolder);
+}
+
 } // namespace tw
