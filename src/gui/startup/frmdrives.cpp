@@ -149,9 +149,12 @@ void frmDrives::reload() {
     const QList<QChar> free = map_.freeLetters();
     for (const QChar letter : free)
         cboLetter->addItem(driveText(letter), QVariant(QString(letter)));
-    // F: is where a shared drive is usually found; else the first free letter.
-    const int f = cboLetter->findData(QVariant(QStringLiteral("F")));
-    cboLetter->setCurrentIndex(f >= 0 ? f : 0);
+    // Offered first: the first free letter from F: on, where DOS offices put their shared
+    // drives (A: to E: being the floppies and local disks); else the first free one.
+    int offered = 0;
+    while (offered < free.size() && free[offered] < QLatin1Char('F'))
+        ++offered;
+    cboLetter->setCurrentIndex(offered < free.size() ? offered : 0);
     cmdAdd->setEnabled(cboLetter->count() > 0);
     updateButtons();
 }
