@@ -5,9 +5,14 @@
 #include "ledger/ledgerstore.h"
 #include "ledgerview/frmledgerview.h"
 #include "mainwindow/frmledger.h"
+#include "platform/drivemap.h"
+#include "platform/host.h"
+#include "startup/frmdrives.h"
 #include "startup/frmpath.h"
 #include "startup/frmsplash.h"
 #include "widgets/geometry.h"
+
+#include <QTimer>
 
 #include <utility>
 
@@ -58,6 +63,9 @@ frmPath* Windows::pathLedger() const {
 frmHelp* Windows::help() const {
     return help_;
 }
+frmDrives* Windows::drives() const {
+    return drives_;
+}
 frmLedgerView* Windows::ledgerView() const {
     return ledgerView_;
 }
@@ -71,8 +79,9 @@ frmSplash* Windows::showSplash() {
     splash_->setAttribute(Qt::WA_DeleteOnClose);
     QObject::connect(splash_, &frmSplash::mainWindowWanted, splash_, [this] { openLedger(); });
     QObject::connect(splash_, &frmSplash::ledgerChooserWanted, splash_,
-                     [this] { openPathLedger(); });
-    QObject::connect(splash_, &frmSplash::estChooserWanted, splash_, [this] { openPathEst(); });
+                     [this] { offerDrivesAtStart(openPathLedger()); });
+    QObject::connect(splash_, &frmSplash::estChooserWanted, splash_,
+                     [this] { offerDrivesAtStart(openPathEst()); });
     splash_->Form_Load();
     return splash_;
 }
@@ -103,11 +112,53 @@ void Windows::answerRequestsOf(frmLedger* w) {
 }
 
 frmPath* Windows::openPathEst() {
-    return openOnce(pathEst_, ctx_.paths, ctx_.settings, *ctx_.host, frmPath::Kind::Est);
+    return openPath(pathEst_, true);
 }
 
 frmPath* Windows::openPathLedger() {
-    return openOnce(pathLedger_, ctx_.paths, ctx_.settings, *ctx_.host, frmPath::Kind::Ledger);
+    return openPath(pathLedger_, false);
+}
+
+frmPath* Windows::openPath(QPointer<frmPath>& slot, bool est) {
+    const bool isNew = !slot;
+    frmPath* w = openOnce(slot, ctx_.paths, ctx_.settings, *ctx_.host,
+                          est ? frmPath::Kind::Est : frmPath::Kind::Ledger);
+    if (w && isNew) {
+        QObject::connect(w, &frmPath::drivesWanted, w, [this] { openDrives(); });
+        rereadWhenDrivesClose(w);
+    }
+    return w;
+}
+
+void Windows::offerDrivesAtStart(frmPath* chooser) {
+    if (drivesOffered_ || !chooser)
+        return;
+    drivesOffered_ = true;
+    if (!DriveMap(ctx_.programFolder).entries().isEmpty())
+        return;
+    // After every chooser of the start has opened, so that the drive map lies on top.
+    QTimer::singleShot(0, chooser, [this] {
+        ctx_.host->message(kNoDrivesMapped);
+        openDrives();
+    });
+}
+
+frmDrives* Windows::openDrives() {
+    const bool isNew = !drives_;
+    frmDrives* w = openOnce(drives_, DriveMap(ctx_.programFolder), *ctx_.host, *ctx_.dialogs);
+    if (w && isNew) {
+        for (frmPath* chooser : {pathEst_.data(), pathLedger_.data()}) {
+            if (chooser)
+                rereadWhenDrivesClose(chooser);
+        }
+    }
+    return w;
+}
+
+void Windows::rereadWhenDrivesClose(frmPath* chooser) {
+    if (drives_)
+        QObject::connect(drives_, &QObject::destroyed, chooser,
+                         [chooser] { chooser->reloadDrives(); });
 }
 
 frmHelp* Windows::openHelp() {

@@ -6,6 +6,7 @@ struct AppContext;
 class frmSplash;
 class frmLedger;
 class frmPath;
+class frmDrives;
 class frmHelp;
 class frmLedgerView;
 
@@ -21,6 +22,9 @@ public:
     frmPath* openPathEst();    // estimating folder chooser
     frmPath* openPathLedger(); // ledger folder chooser
     frmHelp* openHelp();
+    // "Drives...": the drive map of the settings folder. Open choosers read their drive lists
+    // again when it closes.
+    frmDrives* openDrives();
     // The Customer Ledger window, showing that ledger (one such window at a time: asking for
     // another ledger shows it in the open one). Null when the ledger cannot be shown.
     frmLedgerView* openLedgerView(const QString& ledgerFolder, const QString& numberText,
@@ -36,15 +40,23 @@ public:
     frmPath* pathEst() const;
     frmPath* pathLedger() const;
     frmHelp* help() const;
+    frmDrives* drives() const;
     frmLedgerView* ledgerView() const;
 
 private:
+    frmPath* openPath(QPointer<frmPath>& slot, bool est);
+    void rereadWhenDrivesClose(frmPath* chooser);
+    // At start-up with no drive mapped: says so and opens the drive map, once.
+    void offerDrivesAtStart(frmPath* chooser);
+
     AppContext& ctx_;
+    bool drivesOffered_ = false;
     QPointer<frmSplash> splash_;
     QPointer<frmLedger> ledger_;
     QPointer<frmPath> pathEst_;
     QPointer<frmPath> pathLedger_;
     QPointer<frmHelp> help_;
+    QPointer<frmDrives> drives_;
     QPointer<frmLedgerView> ledgerView_;
 };
 

@@ -44,4 +44,10 @@ desktop-file-validate "$root/usr/share/applications/org.tallywork.tallywork.desk
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.tallywork.tallywork.metainfo.xml" ||
     fail "appstreamcli validate"
 lintian --fail-on error "$deb" || fail "lintian"
+
+# The manual page tells every option that --help lists.
+man="$(zcat "$root/usr/share/man/man1/tallywork.1.gz")"
+for option in $("$build/tallywork" --help | grep -o -- '--[a-z][a-z-]*' | sort -u); do
+    grep -qF -- "${option//-/\\-}" <<<"$man" || fail "the manual page lacks $option"
+done
 exit $status

@@ -121,6 +121,27 @@ std::optional<DriveEntry> DriveMap::entryFor(QChar letter) const {
     return std::nullopt;
 }
 
+QString DriveMap::linkOf(QChar letter, DriveEntry& entry) const {
+    if (!isDriveLetter(letter))
+        return notALetter(letter);
+    const auto found = entryFor(letter);
+    if (!found)
+        return QStringLiteral("The drive %1 is not mapped.").arg(driveName(letter));
+    if (found->state == DriveEntry::State::NotALink)
+        return leftAlone(*found, folder_);
+    entry = *found;
+    return {};
+}
+
+QList<QChar> DriveMap::freeLetters() const {
+    QList<QChar> out;
+    for (char c = 'A'; c <= 'Z'; ++c) {
+        if (!entryFor(QLatin1Char(c)))
+            out << QLatin1Char(c);
+    }
+    return out;
+}
+
 QString DriveMap::add(QChar letter, const QString& folder) {
     if (!isDriveLetter(letter))
         return notALetter(letter);
@@ -143,19 +164,15 @@ QString DriveMap::add(QChar letter, const QString& folder) {
 }
 
 QString DriveMap::change(QChar letter, const QString& folder) {
-    if (!isDriveLetter(letter))
-        return notALetter(letter);
-    const auto entry = entryFor(letter);
-    if (!entry)
-        return QStringLiteral("The drive %1 is not mapped.").arg(driveName(letter));
-    if (entry->state == DriveEntry::State::NotALink)
-        return leftAlone(*entry, folder_);
+    DriveEntry entry;
+    if (QString refusal = linkOf(letter, entry); !refusal.isEmpty())
+        return refusal;
     QString target;
     if (QString refusal = checkFolder(folder, target); !refusal.isEmpty())
         return refusal;
     // A new link renamed over the old one: the drive leads to one folder or the other at
     // every moment, never to none.
-    const QByteArray link = QFile::encodeName(QDir(folder_).filePath(entry->name));
+    const QByteArray link = QFile::encodeName(QDir(folder_).filePath(entry.name));
     const QByteArray temp =
         link + ".new" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
     int err = 0;
@@ -172,14 +189,10 @@ QString DriveMap::change(QChar letter, const QString& folder) {
 }
 
 QString DriveMap::remove(QChar letter) {
-    if (!isDriveLetter(letter))
-        return notALetter(letter);
-    const auto entry = entryFor(letter);
-    if (!entry)
-        return QStringLiteral("The drive %1 is not mapped.").arg(driveName(letter));
-    if (entry->state == DriveEntry::State::NotALink)
-        return leftAlone(*entry, folder_);
-    if (::unlink(QFile::encodeName(QDir(folder_).filePath(entry->name)).constData()) != 0)
+    DriveEntry entry;
+    if (QString refusal = linkOf(letter, entry); !refusal.isEmpty())
+        return refusal;
+    if (::unlink(QFile::encodeName(QDir(folder_).filePath(entry.name)).constData()) != 0)
         return QStringLiteral("The drive %1 cannot be removed from %2 (%3).")
             .arg(driveName(letter), folder_, reasonOf(errno));
     return {};

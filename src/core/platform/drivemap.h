@@ -21,6 +21,11 @@ struct DriveEntry {
     QString stateText() const;
 };
 
+// Said once when the program starts with no drive mapped, before the drive map opens.
+inline const QString kNoDrivesMapped = QStringLiteral(
+    "No drive is mapped yet. Map a drive letter to the folder that holds your estimating "
+    "system's data (for example F: to the shared folder), then choose the folders.");
+
 // The drive letters of a settings folder: the entries "f:" of its dosdevices/ folder are
 // symbolic links to the folders that the letters stand for, as DosPaths reads them.
 class DriveMap {
@@ -30,6 +35,8 @@ public:
     const QString& folder() const { return folder_; } // the dosdevices/ folder
     // Every entry, in name order.
     QList<DriveEntry> entries() const;
+    // The letters A to Z that no entry uses, in either case: those add may map.
+    QList<QChar> freeLetters() const;
 
     // Each returns an empty text when done, else the reason for the operator, and then
     // nothing has changed. add maps a free letter to an existing folder (making dosdevices/
@@ -41,6 +48,8 @@ public:
 
 private:
     std::optional<DriveEntry> entryFor(QChar letter) const;
+    // The link of a mapped drive, for change and remove; else the reason it is none.
+    QString linkOf(QChar letter, DriveEntry& entry) const;
 
     QString folder_;
 };

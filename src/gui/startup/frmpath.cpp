@@ -161,6 +161,12 @@ void frmPath::buildLayout() {
     placeTwips(cmdPath, 1560, 3480, 1215, 255);
     connect(cmdPath, &QPushButton::clicked, this, &frmPath::cmdPath_Click);
 
+    cmdDrives = new QPushButton(QStringLiteral("Drives..."), this);
+    cmdDrives->setObjectName(QStringLiteral("cmdDrives"));
+    cmdDrives->setAutoFillBackground(true);
+    placeTwips(cmdDrives, 2880, 3480, 975, 255);
+    connect(cmdDrives, &QPushButton::clicked, this, &frmPath::drivesWanted);
+
     Label1 = makeLabel(this, "Label1", QString::fromLatin1(t.label1));
     Label1->setFont(formFont(8.25, true));
     placeTwips(Label1, 360, 3840, 3855, 1935);
@@ -180,9 +186,17 @@ void frmPath::buildLayout() {
     for (QLabel* label : {Label2, Label3, Label4, Label1})
         shrinkFontToFit(label);
 
+    // The drive list and the tree share one caption that names them both.
+    drvBox->setAccessibleName(QStringLiteral("Drive"));
+    dirBox->setAccessibleName(QStringLiteral("Folder"));
+    drvBox->setAccessibleDescription(Label2->text());
+    dirBox->setAccessibleDescription(Label2->text());
+    nameAfterCaption(Label3, Text1);
+
     setTabOrder(drvBox, dirBox);
     setTabOrder(dirBox, Text1);
     setTabOrder(Text1, cmdPath);
+    setTabOrder(cmdPath, cmdDrives);
 }
 
 void frmPath::fillDrives() {
@@ -207,6 +221,24 @@ void frmPath::fillDrives() {
     const QString keepText = Text1->text();
     if (setDirPath(start) || setDirPath(QString(driveLetter_) + QStringLiteral(":\\")))
         Text1->setText(keepText);
+}
+
+void frmPath::reloadDrives() {
+    const QChar drive = driveLetter_;
+    const QString folder = dirPath_;
+    QList<QChar> listed;
+    for (int i = 0; i < drvBox->count(); ++i)
+        listed << drvBox->itemData(i).toString().at(0);
+    driveLetter_ = QChar();
+    dirPath_.clear();
+    dirBox->clear();
+    fillDrives();
+    for (const QChar letter : paths_.drives()) {
+        if (!listed.contains(letter) && setDrive(QString(letter) + QLatin1Char(':')))
+            return;
+    }
+    if (!drive.isNull() && setDrive(QString(drive) + QLatin1Char(':')))
+        setDirPath(folder);
 }
 
 QString frmPath::drive() const {

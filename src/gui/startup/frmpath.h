@@ -43,6 +43,9 @@ public:
     void dirBox_Change();
     // "Continue": stores the path box's text when it is drive-qualified, then closes.
     void cmdPath_Click();
+    // Reads the drive map again, after "Drives..." has changed it: a drive that came up is
+    // chosen, else the drive and folder chosen before stay when they are still there.
+    void reloadDrives();
 
     // Chooses a drive ("F:") as the drive list does; false when it is not listed or cannot
     // be read. Raises the drive change.
@@ -68,11 +71,16 @@ public:
     QLineEdit* Text1 = nullptr;
     QLabel* Label4 = nullptr;
     QPushButton* cmdPath = nullptr;
+    QPushButton* cmdDrives = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Image1 = nullptr;
     QFrame* Line1 = nullptr;
     QFrame* Line2 = nullptr;
     QFrame* Line3 = nullptr;
+
+signals:
+    // "Drives...": the drive map should open.
+    void drivesWanted();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -76,6 +76,11 @@ private slots:
                           (e.stateText().isEmpty() ? "" : " [" + e.stateText() + ']');
         }
         QCOMPARE(listed.join(' '), row[3]);
+        // Every letter an entry uses, in either case, is not free.
+        qsizetype used = 0;
+        for (const tw::DriveEntry& e : map.entries())
+            used += e.letter.isNull() ? 0 : 1;
+        QCOMPARE(map.freeLetters().size(), 26 - used);
         // A drive's folder is never touched.
         QVERIFY(QFileInfo(at + "/e").isDir() && QFileInfo(at + "/g").isDir());
     }

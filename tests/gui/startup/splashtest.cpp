@@ -29,6 +29,7 @@ private slots:
 
 void SplashTest::firstStartCreatesDefaultTaxAndAsksForBothFolders() {
     AppFixture f;
+    f.mapDrive(QLatin1Char('F')); // with a drive mapped: only the choosers open
     frmSplash* splash = f.windows->showSplash();
     QVERIFY(splash);
     QVERIFY(splash->isVisible());
