@@ -127,7 +127,7 @@ frmFind::frmFind(const DosPaths& paths, Host& host, Dialogs& dialogs,
     query->setColumnStretch(1, 1);
     query->setColumnStretch(3, 1);
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(lblSummary, 1);
+    bottom->addStretch(1);
     output = addTableButtons(this, bottom, {dialogs, host, settings},
                              [this] { return search_ ? search_->table() : exports::Table{}; });
     output.setEnabled(false);
@@ -135,6 +135,7 @@ frmFind::frmFind(const DosPaths& paths, Host& host, Dialogs& dialogs,
     layout->addLayout(query);
     layout->addWidget(grdResults, 1);
     layout->addWidget(prgSearch);
+    layout->addWidget(lblSummary);
     layout->addLayout(bottom);
 
     auto* mnuClose = new QAction(QStringLiteral("Close"), this);
@@ -175,6 +176,7 @@ void frmFind::cmdFind_Click() {
     }
     timer_->stop();
     results_->setSearch(nullptr);
+    searchedFolder_ = folder_;
     search_ = std::make_unique<find::LedgerSearch>(paths_, folder_, *check.query);
     results_->setSearch(search_.get());
     cmdFind->setEnabled(false);
@@ -222,8 +224,8 @@ void frmFind::grdResults_Activated(int row) {
     const find::FindRow* r = results_->rowAt(row);
     if (!r || r->isProblem() || r->ledger <= 0)
         return;
-    emit ledgerWanted(folder_, ledger::ledgerNumberText(r->ledger), search_->customer(r->ledger),
-                      r->record);
+    emit ledgerWanted(searchedFolder_, ledger::ledgerNumberText(r->ledger),
+                      search_->customer(r->ledger), r->record);
 }
 
 } // namespace tw

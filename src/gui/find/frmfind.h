@@ -81,6 +81,7 @@ private:
     const DosPaths& paths_;
     Host& host_;
     QString folder_;
+    QString searchedFolder_; // of the results shown
     std::unique_ptr<find::LedgerSearch> search_;
     FindResults* results_ = nullptr;
     QTimer* timer_ = nullptr;

@@ -92,7 +92,7 @@ frmActivity::frmActivity(const DosPaths& paths, Host& host, Dialogs& dialogs,
 
     grdReport = named(readOnlyTable(this, model_), "grdReport", QStringLiteral("Report"));
     grdReport->horizontalHeader()->setDefaultSectionSize(fontMetrics().averageCharWidth() * 14);
-    grdReport->setColumnWidth(0, fontMetrics().averageCharWidth() * 40);
+    grdReport->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     connect(grdReport, &QTableView::doubleClicked, this,
             [this](const QModelIndex& at) { grdReport_DoubleClick(at.row()); });
 
@@ -119,15 +119,17 @@ frmActivity::frmActivity(const DosPaths& paths, Host& host, Dialogs& dialogs,
     query->addWidget(cboSort, 1, 3);
     query->addWidget(cmdCancel, 1, 5);
     query->setColumnStretch(4, 1);
+    // The notes on a line of their own: what was not counted may take a few lines.
     auto* bottom = new QHBoxLayout;
-    bottom->addWidget(lblNotes, 1);
     bottom->addWidget(cmdUnread);
+    bottom->addStretch(1);
     output = addTableButtons(this, bottom, out_, [this] { return model_->table(); });
     output.setEnabled(false);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(query);
     layout->addWidget(grdReport, 1);
     layout->addWidget(prgReport);
+    layout->addWidget(lblNotes);
     layout->addLayout(bottom);
     addEsc(this);
     resize(fontMetrics().averageCharWidth() * 120, fontMetrics().height() * 30);
@@ -194,6 +196,8 @@ void frmActivity::showReport() {
     const exports::Table table = report::activityTable(report_);
     lblNotes->setText(table.notes.join(u'\n'));
     model_->setTable(table);
+    // The name column as wide as a customer's name; the others keep their width.
+    grdReport->setColumnWidth(0, fontMetrics().averageCharWidth() * 42);
     output.setEnabled(true);
     cmdUnread->setEnabled(!report_.unread.empty());
     if (unread_)
@@ -213,12 +217,14 @@ void frmActivity::cmdUnread_Click() {
     model->setTable(report::unreadTable(report_));
     w->setWindowTitle(model->table().title);
     auto* view = named(readOnlyTable(w, model), "grdNotCounted", model->table().title);
-    auto* bottom = new QHBoxLayout;
     auto* notes = new QLabel(model->table().notes.join(u'\n'), w);
-    bottom->addWidget(notes, 1);
+    notes->setWordWrap(true);
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch(1);
     addTableButtons(w, bottom, out_, [model] { return model->table(); });
     auto* layout = new QVBoxLayout(w);
     layout->addWidget(view, 1);
+    layout->addWidget(notes);
     layout->addLayout(bottom);
     addEsc(w);
     w->resize(width(), height() / 2);
