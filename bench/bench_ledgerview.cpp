@@ -2,6 +2,7 @@
 #include "benchsupport.h"
 #include "ledger/ledgermodel.h"
 #include "ledgerview/frmledgerview.h"
+#include "settings/settings.h"
 
 #include <QCoreApplication>
 #include <QTableView>
@@ -18,7 +19,9 @@ const QString kLedgerFolder = QStringLiteral("F:\\LEDGER");
 
 // Opens the window on the ledger and paints it; the entries shown, or -1 with the message.
 int openPainted(QuietHost& host, const QString& number, frmLedgerView*& w) {
-    w = new frmLedgerView(*data().paths, host);
+    static NoDialogs dialogs;
+    static const settings::SettingsStore settings(data().prog);
+    w = new frmLedgerView(*data().paths, host, dialogs, settings);
     if (!w->showLedger(kLedgerFolder, number, QStringLiteral("BENCH CUSTOMER")))
         return -1;
     w->show();

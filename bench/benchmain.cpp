@@ -370,6 +370,26 @@ void printTable(const Collector& c, int repetitions) {
         rows.push_back(r);
     }
 
+    {
+        Row r;
+        r.workload = "Memory: Find window with 100,000 results";
+        r.unit = Unit::MiB;
+        QString errFound, errEmpty;
+        const double found = childResidentMiB(
+            {QStringLiteral("--rss-find"), data().prog, QStringLiteral("1")}, errFound);
+        const double empty = childResidentMiB(
+            {QStringLiteral("--rss-find"), data().prog, QStringLiteral("0")}, errEmpty);
+        r.program = found - empty;
+        r.goal = 30;
+        r.goalText = "<= 30 MiB";
+        r.note = join("resident size with every entry of the 1,000 ledgers found and shown ",
+                      valueText(found, Unit::MiB), " minus the started window ",
+                      valueText(empty, Unit::MiB));
+        if (!errFound.isEmpty() || !errEmpty.isEmpty())
+            r.error = (errFound + QLatin1Char(' ') + errEmpty).trimmed().toStdString();
+        rows.push_back(r);
+    }
+
     std::cout << "\nTallywork benchmarks: " << cpuModel() << ", " << QThread::idealThreadCount()
               << " cores, " << memTotal() << "; best of " << repetitions
               << " repetitions, warm cache\n\n";
@@ -434,6 +454,12 @@ int main(int argc, char** argv) {
         d.prog = d.root + QStringLiteral("/prog");
         d.paths = std::make_unique<tw::DosPaths>(d.prog);
         return tw::bench::batchResidentChild();
+    }
+    if (argc == 4 && std::string(argv[1]) == "--rss-find") {
+        tw::bench::Data& d = tw::bench::data();
+        d.prog = QString::fromLocal8Bit(argv[2]);
+        d.paths = std::make_unique<tw::DosPaths>(d.prog);
+        return tw::bench::findWindowResidentChild(std::string(argv[3]) == "1");
     }
     if (argc == 4 && std::string(argv[1]) == "--rss-ledger") {
         tw::bench::Data& d = tw::bench::data();

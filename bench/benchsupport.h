@@ -103,6 +103,9 @@ void releaseWindows();
 // Opens the ledger window on that ledger of F:\LEDGER, painted, and prints the resident size in
 // KiB (run as a child process of its own). 0 when done.
 int ledgerViewResidentChild(const QString& number);
+// The resident size of the Find window on the 1,000 ledgers of 100 entries, after a search that
+// finds every entry (100,000 results) or before any search.
+int findWindowResidentChild(bool search);
 
 // Checks the 100,000-row file against F:\BATCH and prints what the checked file adds to the
 // resident size, in KiB (run as a child process of its own). 0 when done.

@@ -1,12 +1,14 @@
 #include "app/windows.h"
 
 #include "app/appcontext.h"
+#include "find/frmfind.h"
 #include "help/frmhelp.h"
 #include "ledger/ledgerstore.h"
 #include "ledgerview/frmledgerview.h"
 #include "mainwindow/frmledger.h"
 #include "platform/drivemap.h"
 #include "platform/host.h"
+#include "report/frmactivity.h"
 #include "startup/frmdrives.h"
 #include "startup/frmpath.h"
 #include "startup/frmsplash.h"
@@ -69,6 +71,12 @@ frmDrives* Windows::drives() const {
 frmLedgerView* Windows::ledgerView() const {
     return ledgerView_;
 }
+frmFind* Windows::find() const {
+    return find_;
+}
+frmActivity* Windows::activity() const {
+    return activity_;
+}
 
 frmSplash* Windows::showSplash() {
     if (splash_) {
@@ -99,6 +107,10 @@ void Windows::answerRequestsOf(frmLedger* w) {
     QObject::connect(w, &frmLedger::ledgerChooserWanted, w, [this] { openPathLedger(); });
     QObject::connect(w, &frmLedger::estChooserWanted, w, [this] { openPathEst(); });
     QObject::connect(w, &frmLedger::helpWanted, w, [this] { openHelp(); });
+    QObject::connect(w, &frmLedger::findWanted, w,
+                     [this](const QString& folder) { openFind(folder); });
+    QObject::connect(w, &frmLedger::activityWanted, w,
+                     [this](const QString& folder) { openActivity(folder); });
     QObject::connect(w, &frmLedger::customerLedgerWanted, w,
                      [this](const QString& folder, const QString& number, const QString& name) {
                          openLedgerView(folder, number, name);
@@ -165,11 +177,39 @@ frmHelp* Windows::openHelp() {
     return openOnce(help_, *ctx_.dialogs);
 }
 
+frmFind* Windows::openFind(const QString& ledgerFolder) {
+    const bool isNew = !find_;
+    frmFind* w = openOnce(find_, ctx_.paths, *ctx_.host, *ctx_.dialogs, ctx_.settings);
+    w->setLedgerFolder(ledgerFolder);
+    if (isNew) {
+        centreOnScreen(w);
+        QObject::connect(
+            w, &frmFind::ledgerWanted, w,
+            [this](const QString& folder, const QString& number, const QString& name,
+                   std::int64_t record) { openLedgerView(folder, number, name, record); });
+    }
+    return w;
+}
+
+frmActivity* Windows::openActivity(const QString& ledgerFolder) {
+    const bool isNew = !activity_;
+    frmActivity* w = openOnce(activity_, ctx_.paths, *ctx_.host, *ctx_.dialogs, ctx_.settings);
+    w->setLedgerFolder(ledgerFolder);
+    if (isNew) {
+        centreOnScreen(w);
+        QObject::connect(w, &frmActivity::ledgerWanted, w,
+                         [this](const QString& folder, const QString& number, const QString& name) {
+                             openLedgerView(folder, number, name);
+                         });
+    }
+    return w;
+}
+
 frmLedgerView* Windows::openLedgerView(const QString& ledgerFolder, const QString& numberText,
-                                       const QString& customerName) {
+                                       const QString& customerName, std::int64_t record) {
     const bool isNew = !ledgerView_;
     if (isNew) {
-        ledgerView_ = new frmLedgerView(ctx_.paths, *ctx_.host);
+        ledgerView_ = new frmLedgerView(ctx_.paths, *ctx_.host, *ctx_.dialogs, ctx_.settings);
         ledgerView_->setAttribute(Qt::WA_DeleteOnClose);
         centreOnScreen(ledgerView_);
     }
@@ -178,6 +218,8 @@ frmLedgerView* Windows::openLedgerView(const QString& ledgerFolder, const QStrin
             ledgerView_->close();
         return nullptr;
     }
+    if (record >= 0)
+        ledgerView_->selectRecord(record);
     bringToFront(ledgerView_);
     return ledgerView_;
 }

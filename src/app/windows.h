@@ -1,5 +1,8 @@
 #pragma once
 #include <QPointer>
+#include <QString>
+
+#include <cstdint>
 
 namespace tw {
 struct AppContext;
@@ -9,6 +12,8 @@ class frmPath;
 class frmDrives;
 class frmHelp;
 class frmLedgerView;
+class frmFind;
+class frmActivity;
 
 // The composition root's window registry: creates the program's windows on demand and answers
 // their requests for one another, so that no window includes another. Every window but the
@@ -26,9 +31,13 @@ public:
     // again when it closes.
     frmDrives* openDrives();
     // The Customer Ledger window, showing that ledger (one such window at a time: asking for
-    // another ledger shows it in the open one). Null when the ledger cannot be shown.
+    // another ledger shows it in the open one), with that record (from 0) selected when one is
+    // given. Null when the ledger cannot be shown.
     frmLedgerView* openLedgerView(const QString& ledgerFolder, const QString& numberText,
-                                  const QString& customerName);
+                                  const QString& customerName, std::int64_t record = -1);
+    // The Find and Invoicing Activity windows over the ledger folder (DOS text).
+    frmFind* openFind(const QString& ledgerFolder);
+    frmActivity* openActivity(const QString& ledgerFolder);
     // Opens what a main window asks for from its menu (done by openLedger; public for a main
     // window made elsewhere).
     void answerRequestsOf(frmLedger* w);
@@ -42,6 +51,8 @@ public:
     frmHelp* help() const;
     frmDrives* drives() const;
     frmLedgerView* ledgerView() const;
+    frmFind* find() const;
+    frmActivity* activity() const;
 
 private:
     frmPath* openPath(QPointer<frmPath>& slot, bool est);
@@ -58,6 +69,8 @@ private:
     QPointer<frmHelp> help_;
     QPointer<frmDrives> drives_;
     QPointer<frmLedgerView> ledgerView_;
+    QPointer<frmFind> find_;
+    QPointer<frmActivity> activity_;
 };
 
 } // namespace tw

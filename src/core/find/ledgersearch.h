@@ -62,6 +62,9 @@ public:
     ledger::StoredEntry entry(const FindRow& row) const;
     QString problemText(const FindRow& row) const;
 
+    // Progress: the ledgers searched so far, of those the index lists.
+    int ledgersRead() const { return walk_.ledgersRead(); }
+    int ledgerCount() const { return walk_.ledgerCount(); }
     // "Searched 120 of 1,000 ledgers", while it runs.
     QString progressText() const;
     // "12 entries found, total $1,234.50", with the amounts that do not read and the problems.

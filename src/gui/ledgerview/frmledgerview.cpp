@@ -1,5 +1,6 @@
 #include "ledgerview/frmledgerview.h"
 
+#include "export/ledgertable.h"
 #include "ledger/ledgermodel.h"
 #include "ledger/ledgerstore.h"
 #include "ledger/posting.h"
@@ -32,7 +33,8 @@ constexpr int kRecordDigits = 7;
 
 } // namespace
 
-frmLedgerView::frmLedgerView(const DosPaths& paths, Host& host, QWidget* parent)
+frmLedgerView::frmLedgerView(const DosPaths& paths, Host& host, Dialogs& dialogs,
+                             const settings::SettingsStore& settings, QWidget* parent)
     : QWidget(parent, Qt::Window), paths_(paths), host_(host) {
     setObjectName(QStringLiteral("frmLedgerView"));
     model_ = new ledger::LedgerModel(this);
@@ -96,6 +98,8 @@ frmLedgerView::frmLedgerView(const DosPaths& paths, Host& host, QWidget* parent)
     top->addWidget(txtFilter, 1);
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(lblSummary, 1);
+    output = addTableButtons(this, bottom, {dialogs, host, settings},
+                             [this] { return exports::ledgerTable(*model_, windowTitle()); });
     bottom->addWidget(cmdReverse);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -115,7 +119,10 @@ frmLedgerView::frmLedgerView(const DosPaths& paths, Host& host, QWidget* parent)
 
     resize(width, 24 * rows->defaultSectionSize());
     setTabOrder(txtFilter, grdLedger);
-    setTabOrder(grdLedger, cmdReverse);
+    setTabOrder(grdLedger, output.cmdExport);
+    setTabOrder(output.cmdExport, output.cmdPrint);
+    setTabOrder(output.cmdPrint, output.cmdPdf);
+    setTabOrder(output.cmdPdf, cmdReverse);
 }
 
 frmLedgerView::~frmLedgerView() = default;
@@ -155,6 +162,15 @@ bool frmLedgerView::load(bool reloading) {
     model_->setContents(std::move(*result.contents));
     showRows();
     return true;
+}
+
+bool frmLedgerView::selectRecord(std::int64_t record) {
+    if (record < 0 || record >= model_->contents().count())
+        return false;
+    if (model_->rowOf(record) < 0)
+        txtFilter->clear();
+    selectRow(model_->rowOf(record));
+    return model_->rowOf(record) >= 0;
 }
 
 void frmLedgerView::selectRow(int row) {

@@ -1,6 +1,10 @@
 #pragma once
+#include "widgets/tableoutput.h"
+
 #include <QString>
 #include <QWidget>
+
+#include <cstdint>
 
 class QLabel;
 class QLineEdit;
@@ -8,10 +12,14 @@ class QPushButton;
 class QTableView;
 
 namespace tw {
+class Dialogs;
 class DosPaths;
 class Host;
 namespace ledger {
 class LedgerModel;
+}
+namespace settings {
+class SettingsStore;
 }
 
 // The Customer Ledger window: one customer's ledger file as it stands, read-only. It reads
@@ -19,7 +27,8 @@ class LedgerModel;
 class frmLedgerView : public QWidget {
     Q_OBJECT
 public:
-    frmLedgerView(const DosPaths& paths, Host& host, QWidget* parent = nullptr);
+    frmLedgerView(const DosPaths& paths, Host& host, Dialogs& dialogs,
+                  const settings::SettingsStore& settings, QWidget* parent = nullptr);
     ~frmLedgerView() override;
 
     // Shows the ledger of that number in the ledger folder (DOS text) under the customer's
@@ -30,6 +39,9 @@ public:
     // Reads the file again and selects the last row. False, with the message shown, when it
     // cannot be read; the rows read before stay.
     bool reload();
+    // Selects the row of that record (from 0), clearing a filter that hides it. False when the
+    // ledger has no such record.
+    bool selectRecord(std::int64_t record);
     // The DOS path of the ledger file shown.
     QString ledgerPath() const;
 
@@ -40,6 +52,7 @@ public:
     QTableView* grdLedger = nullptr;
     QLabel* lblSummary = nullptr;
     QPushButton* cmdReverse = nullptr;
+    TableButtons output; // Export..., Print..., Save as PDF...: the rows shown
 
     void txtFilter_Change();
     // "Reverse Entry": the selected entry, after a Yes to the confirmation, gets a reversing

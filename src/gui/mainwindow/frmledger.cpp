@@ -139,6 +139,12 @@ void frmLedger::buildMenu() {
     mnuCustomerLedger->setObjectName(QStringLiteral("mnuCustomerLedger"));
     mnuCustomerLedger->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     mnuCustomerLedger->setShortcutContext(Qt::WindowShortcut);
+    mnuFind = View->addAction(QStringLiteral("Find..."));
+    mnuFind->setObjectName(QStringLiteral("mnuFind"));
+    mnuFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    mnuFind->setShortcutContext(Qt::WindowShortcut);
+    mnuActivity = View->addAction(QStringLiteral("Activity Report..."));
+    mnuActivity->setObjectName(QStringLiteral("mnuActivity"));
 
     mnuHelp = bar->addAction(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
@@ -149,6 +155,8 @@ void frmLedger::buildMenu() {
     connect(mnuDbPath, &QAction::triggered, this, [this] { mnuDbPath_Click(); });
     connect(mnuHelp, &QAction::triggered, this, [this] { mnuHelp_Click(); });
     connect(mnuCustomerLedger, &QAction::triggered, this, [this] { mnuCustomerLedger_Click(); });
+    connect(mnuFind, &QAction::triggered, this, [this] { mnuFind_Click(); });
+    connect(mnuActivity, &QAction::triggered, this, [this] { mnuActivity_Click(); });
     // The two mode entries only show the mode: choosing one must not change its tick.
     auto restoreTicks = [this] { setMenusForMode(optMil && optMil->isChecked()); };
     connect(mnuText, &QAction::triggered, this, restoreTicks);
@@ -221,6 +229,14 @@ void frmLedger::mnuCustomerLedger_Click() {
         return;
     }
     emit customerLedgerWanted(gLedger, c.numberText, c.owner);
+}
+
+void frmLedger::mnuFind_Click() {
+    emit findWanted(gLedger);
+}
+
+void frmLedger::mnuActivity_Click() {
+    emit activityWanted(gLedger);
 }
 
 void frmLedger::mnuDbPath_Click() {

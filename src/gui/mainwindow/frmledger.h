@@ -115,6 +115,8 @@ public:
     QAction* mnuDatabase = nullptr;
     QMenu* View = nullptr;
     QAction* mnuCustomerLedger = nullptr;
+    QAction* mnuFind = nullptr;     // "Find..."
+    QAction* mnuActivity = nullptr; // "Activity Report..."
     QAction* mnuHelp = nullptr;
 
     // ---- Handlers (named control_event) ----
@@ -127,6 +129,8 @@ public:
     void mnuDbPath_Click();
     void mnuHelp_Click();
     void mnuCustomerLedger_Click();
+    void mnuFind_Click();
+    void mnuActivity_Click();
     // Selecting an option from code runs its click when it was not selected before.
     void selectMode(bool database);
 
@@ -175,6 +179,9 @@ signals:
     void ledgerChooserWanted();
     void estChooserWanted();
     void helpWanted();
+    // The Find and Invoicing Activity windows, over the ledger folder (DOS text).
+    void findWanted(const QString& ledgerFolder);
+    void activityWanted(const QString& ledgerFolder);
     // The Customer Ledger window for that ledger of the ledger folder (DOS text).
     void customerLedgerWanted(const QString& ledgerFolder, const QString& numberText,
                               const QString& customerName);
