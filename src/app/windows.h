@@ -1,5 +1,8 @@
 #pragma once
 #include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <memory>
 
 namespace tw {
 struct AppContext;
@@ -8,6 +11,12 @@ class frmLedger;
 class frmPath;
 class frmHelp;
 class frmLedgerView;
+class frmPostFile;
+class frmPostReport;
+namespace batch {
+struct Batch;
+struct BatchResult;
+} // namespace batch
 
 // The composition root's window registry: creates the program's windows on demand and answers
 // their requests for one another, so that no window includes another. Every window but the
@@ -25,6 +34,16 @@ public:
     // another ledger shows it in the open one). Null when the ledger cannot be shown.
     frmLedgerView* openLedgerView(const QString& ledgerFolder, const QString& numberText,
                                   const QString& customerName);
+    // The preview of a spreadsheet file of invoices for that ledger folder (one at a time: a
+    // second file replaces the first unless it is being checked). Null when the file cannot
+    // be read.
+    frmPostFile* openPostFile(const QString& ledgerFolder, const QString& path);
+    // The report of a posting from a file; a new one takes the place of the one open.
+    frmPostReport* openPostReport(const QString& ledgerFolder,
+                                  std::shared_ptr<const batch::Batch> batch,
+                                  std::shared_ptr<const batch::BatchResult> result);
+    // Open Customer Ledger windows of those ledgers read their files again.
+    void reloadLedgers(const QString& ledgerFolder, const QStringList& numberTexts);
     // Opens what a main window asks for from its menu (done by openLedger; public for a main
     // window made elsewhere).
     void answerRequestsOf(frmLedger* w);
@@ -37,6 +56,8 @@ public:
     frmPath* pathLedger() const;
     frmHelp* help() const;
     frmLedgerView* ledgerView() const;
+    frmPostFile* postFile() const;
+    frmPostReport* postReport() const;
 
 private:
     AppContext& ctx_;
@@ -46,6 +67,8 @@ private:
     QPointer<frmPath> pathLedger_;
     QPointer<frmHelp> help_;
     QPointer<frmLedgerView> ledgerView_;
+    QPointer<frmPostFile> postFile_;
+    QPointer<frmPostReport> postReport_;
 };
 
 } // namespace tw
