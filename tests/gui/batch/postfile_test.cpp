@@ -3,6 +3,7 @@
 // change the count, Post writes what the core would, the report saves and reverses the batch.
 // The rules themselves are tested in the core.
 #include "batch/batchmodels.h"
+#include "batch/columns.h"
 #include "batch/frmpostfile.h"
 #include "batch/frmpostreport.h"
 #include "batch/rowentry.h"
@@ -130,6 +131,52 @@ private slots:
         QCOMPARE(p->model()->setData(tick, was ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole),
                  tickable);
         QCOMPARE(p->lblTicked->text(), ticked);
+    }
+
+    // The date order and the decimal comma check the file again.
+    void choicesCheckAgain_data() {
+        QTest::addColumn<QString>("choice"); // the control, changed by a key
+        QTest::addColumn<QStringList>("statuses");
+        QTest::newRow("day/month/year")
+            << "cboDateOrder" << QStringList{"Ready", "Duplicate", "New ledger", "Ready"};
+        QTest::newRow("decimal comma")
+            << "chkDecimalComma" << QStringList{"Error", "Duplicate", "New ledger", "Error"};
+    }
+    void choicesCheckAgain() {
+        QFETCH(QString, choice);
+        QFETCH(QStringList, statuses);
+        Fixture t;
+        tw::frmPostFile* p = t.open();
+        QVERIFY(p);
+        auto* control = p->findChild<QWidget*>(choice);
+        QVERIFY(control);
+        control->setFocus();
+        QTest::keyClick(control, choice == "cboDateOrder" ? Qt::Key_Down : Qt::Key_Space);
+        QTRY_VERIFY(!p->checking());
+        QCOMPARE(Fixture::column(p->grdRows, tw::BatchModel::Status), statuses);
+    }
+
+    // A header without the needed names: the message, then the columns chosen by hand are
+    // checked and remembered.
+    void columnsChosenByHand() {
+        Fixture t;
+        writeAll(t.csv, "Name,Number,Date,Amount\r\n" + kRows.join("\r\n").toUtf8() + "\r\n");
+        tw::frmPostFile* p = t.open();
+        QVERIFY(p);
+        QCOMPARE(t.fx.host.messages.size(), 1);
+        QCOMPARE(p->model()->rowCount(), 0);
+        for (const auto& [column, field] :
+             {std::pair{1, tw::batch::Field::Invoice}, std::pair{0, tw::batch::Field::Customer}}) {
+            QComboBox* box = p->cboColumns.value(column);
+            QVERIFY(box);
+            box->setCurrentIndex(int(field));
+            emit box->activated(int(field));
+        }
+        QTRY_VERIFY(!p->checking());
+        QCOMPARE(t.fx.host.messages.size(), 2); // the first choice left the customer missing
+        QCOMPARE(Fixture::column(p->grdRows, tw::BatchModel::Status),
+                 (QStringList{"Ready", "Duplicate", "New ledger", "Error"}));
+        QVERIFY(QFile::exists(t.fx.programFile("Columns.dat")));
     }
 
     // Post writes the ticked rows as the core makes them, an open ledger view and the customer
