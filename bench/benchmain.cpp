@@ -320,8 +320,20 @@ void printTable(const Collector& c, int repetitions) {
         r.program = childResidentMiB({QStringLiteral("--rss-batch"), data().root}, err);
         r.goal = 50;
         r.goalText = "<= 50 MiB";
-        r.note = "resident size added by checking batch100000.csv and keeping the result; the "
-                 "preview window's row follows with the window";
+        r.note = "resident size added by checking batch100000.csv and keeping the result";
+        r.error = err.toStdString();
+        rows.push_back(r);
+    }
+    {
+        Row r;
+        r.workload = "Memory: the Post from File window with a checked file of 100,000 rows";
+        r.unit = Unit::MiB;
+        QString err;
+        r.program = childResidentMiB({QStringLiteral("--rss-preview"), data().root}, err);
+        r.goal = 50;
+        r.goalText = "<= 50 MiB";
+        r.note = "resident size added to the started window by checking batch100000.csv in it "
+                 "and painting its table";
         r.error = err.toStdString();
         rows.push_back(r);
     }
@@ -448,12 +460,14 @@ int main(int argc, char** argv) {
 
     if (argc == 3 && std::string(argv[1]) == "--rss")
         return tw::bench::residentChild(QString::fromLocal8Bit(argv[2]));
-    if (argc == 3 && std::string(argv[1]) == "--rss-batch") {
+    if (argc == 3 &&
+        (std::string(argv[1]) == "--rss-batch" || std::string(argv[1]) == "--rss-preview")) {
         tw::bench::Data& d = tw::bench::data();
         d.root = QString::fromLocal8Bit(argv[2]);
         d.prog = d.root + QStringLiteral("/prog");
         d.paths = std::make_unique<tw::DosPaths>(d.prog);
-        return tw::bench::batchResidentChild();
+        return std::string(argv[1]) == "--rss-batch" ? tw::bench::batchResidentChild()
+                                                     : tw::bench::previewResidentChild();
     }
     if (argc == 4 && std::string(argv[1]) == "--rss-find") {
         tw::bench::Data& d = tw::bench::data();

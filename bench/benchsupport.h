@@ -110,6 +110,8 @@ int findWindowResidentChild(bool search);
 // Checks the 100,000-row file against F:\BATCH and prints what the checked file adds to the
 // resident size, in KiB (run as a child process of its own). 0 when done.
 int batchResidentChild();
+// The same file checked in the Post from File window (--rss-preview).
+int previewResidentChild();
 
 // Resident size of this process in KiB.
 std::int64_t residentKiB();

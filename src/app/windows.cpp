@@ -1,6 +1,8 @@
 #include "app/windows.h"
 
 #include "app/appcontext.h"
+#include "batch/frmpostfile.h"
+#include "batch/frmpostreport.h"
 #include "find/frmfind.h"
 #include "help/frmhelp.h"
 #include "ledger/ledgerstore.h"
@@ -78,6 +80,13 @@ frmActivity* Windows::activity() const {
     return activity_;
 }
 
+frmPostFile* Windows::postFile() const {
+    return postFile_;
+}
+frmPostReport* Windows::postReport() const {
+    return postReport_;
+}
+
 frmSplash* Windows::showSplash() {
     if (splash_) {
         bringToFront(splash_);
@@ -104,6 +113,8 @@ frmLedger* Windows::openLedger() {
 }
 
 void Windows::answerRequestsOf(frmLedger* w) {
+    // The main window whose customer list learns the customers a posting from a file adds.
+    ledger_ = w;
     QObject::connect(w, &frmLedger::ledgerChooserWanted, w, [this] { openPathLedger(); });
     QObject::connect(w, &frmLedger::estChooserWanted, w, [this] { openPathEst(); });
     QObject::connect(w, &frmLedger::helpWanted, w, [this] { openHelp(); });
@@ -116,11 +127,11 @@ void Windows::answerRequestsOf(frmLedger* w) {
                          openLedgerView(folder, number, name);
                      });
     QObject::connect(
-        w, &frmLedger::ledgerPosted, w, [this](const QString& folder, const QString& number) {
-            if (ledgerView_ && ledgerView_->ledgerPath() ==
-                                   ledger::LedgerStore(ctx_.paths, folder).ledgerPath(number))
-                ledgerView_->reload();
-        });
+        w, &frmLedger::ledgerPosted, w,
+        [this](const QString& folder, const QString& number) { reloadLedgers(folder, {number}); });
+    QObject::connect(
+        w, &frmLedger::postFromFileWanted, w,
+        [this](const QString& folder, const QString& path) { openPostFile(folder, path); });
 }
 
 frmPath* Windows::openPathEst() {
@@ -203,6 +214,68 @@ frmActivity* Windows::openActivity(const QString& ledgerFolder) {
                          });
     }
     return w;
+}
+
+void Windows::reloadLedgers(const QString& ledgerFolder, const QStringList& numberTexts) {
+    if (!ledgerView_)
+        return;
+    const ledger::LedgerStore store(ctx_.paths, ledgerFolder);
+    for (const QString& number : numberTexts) {
+        if (ledgerView_->ledgerPath() == store.ledgerPath(number)) {
+            ledgerView_->reload();
+            return;
+        }
+    }
+}
+
+frmPostFile* Windows::openPostFile(const QString& ledgerFolder, const QString& path) {
+    if (postFile_ && postFile_->checking()) {
+        bringToFront(postFile_);
+        return postFile_;
+    }
+    const bool isNew = !postFile_;
+    if (isNew) {
+        postFile_ = new frmPostFile(ctx_.paths, ctx_.settings, ctx_.defaultTax, *ctx_.host);
+        postFile_->setAttribute(Qt::WA_DeleteOnClose);
+        centreOnScreen(postFile_);
+        QObject::connect(postFile_, &frmPostFile::ledgersChanged, postFile_,
+                         [this](const QString& folder, const QStringList& numbers) {
+                             reloadLedgers(folder, numbers);
+                         });
+        QObject::connect(postFile_, &frmPostFile::customersAdded, postFile_,
+                         [this](const QStringList& names) {
+                             if (ledger_)
+                                 ledger_->learnCustomers(names);
+                         });
+        QObject::connect(postFile_, &frmPostFile::reportWanted, postFile_,
+                         [this](const QString& folder, std::shared_ptr<const batch::Batch> batch,
+                                std::shared_ptr<const batch::BatchResult> result) {
+                             openPostReport(folder, std::move(batch), std::move(result));
+                         });
+    }
+    if (!postFile_->openFile(ledgerFolder, path) && isNew) {
+        postFile_->close();
+        return nullptr;
+    }
+    bringToFront(postFile_);
+    return postFile_;
+}
+
+frmPostReport* Windows::openPostReport(const QString& ledgerFolder,
+                                       std::shared_ptr<const batch::Batch> batch,
+                                       std::shared_ptr<const batch::BatchResult> result) {
+    if (postReport_)
+        postReport_->close();
+    postReport_ = new frmPostReport(ctx_.paths, *ctx_.host, *ctx_.dialogs, ledgerFolder,
+                                    std::move(batch), std::move(result));
+    postReport_->setAttribute(Qt::WA_DeleteOnClose);
+    centreOnScreen(postReport_);
+    QObject::connect(postReport_, &frmPostReport::ledgersChanged, postReport_,
+                     [this](const QString& folder, const QStringList& numbers) {
+                         reloadLedgers(folder, numbers);
+                     });
+    bringToFront(postReport_);
+    return postReport_;
 }
 
 frmLedgerView* Windows::openLedgerView(const QString& ledgerFolder, const QString& numberText,

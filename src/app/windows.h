@@ -1,8 +1,10 @@
 #pragma once
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
+#include <memory>
 
 namespace tw {
 struct AppContext;
@@ -14,6 +16,12 @@ class frmHelp;
 class frmLedgerView;
 class frmFind;
 class frmActivity;
+class frmPostFile;
+class frmPostReport;
+namespace batch {
+struct Batch;
+struct BatchResult;
+} // namespace batch
 
 // The composition root's window registry: creates the program's windows on demand and answers
 // their requests for one another, so that no window includes another. Every window but the
@@ -38,6 +46,16 @@ public:
     // The Find and Invoicing Activity windows over the ledger folder (DOS text).
     frmFind* openFind(const QString& ledgerFolder);
     frmActivity* openActivity(const QString& ledgerFolder);
+    // The preview of a spreadsheet file of invoices for that ledger folder (one at a time: a
+    // second file replaces the first unless it is being checked). Null when the file cannot
+    // be read.
+    frmPostFile* openPostFile(const QString& ledgerFolder, const QString& path);
+    // The report of a posting from a file; a new one takes the place of the one open.
+    frmPostReport* openPostReport(const QString& ledgerFolder,
+                                  std::shared_ptr<const batch::Batch> batch,
+                                  std::shared_ptr<const batch::BatchResult> result);
+    // Open Customer Ledger windows of those ledgers read their files again.
+    void reloadLedgers(const QString& ledgerFolder, const QStringList& numberTexts);
     // Opens what a main window asks for from its menu (done by openLedger; public for a main
     // window made elsewhere).
     void answerRequestsOf(frmLedger* w);
@@ -53,6 +71,8 @@ public:
     frmLedgerView* ledgerView() const;
     frmFind* find() const;
     frmActivity* activity() const;
+    frmPostFile* postFile() const;
+    frmPostReport* postReport() const;
 
 private:
     frmPath* openPath(QPointer<frmPath>& slot, bool est);
@@ -71,6 +91,8 @@ private:
     QPointer<frmLedgerView> ledgerView_;
     QPointer<frmFind> find_;
     QPointer<frmActivity> activity_;
+    QPointer<frmPostFile> postFile_;
+    QPointer<frmPostReport> postReport_;
 };
 
 } // namespace tw

@@ -325,6 +325,8 @@ private slots:
         tw::test::writeAll(prog + "/Ledger.dat", "F:\\LEDGER\r\n");
         tw::test::writeAll(ledger + "/ledger.ndx",
                            tw::ledger::LedgerIndexRecord{1, "Harbor Press"}.encode());
+        // Its ledger file exists, empty: a ledger listed without its file is held back.
+        tw::test::writeAll(ledger + "/led00001.dat", QByteArray());
         const QString csv = tmp.filePath("January.csv");
         tw::test::writeAll(csv, "\xEF\xBB\xBF"
                                 "Client;Invoice No;Date;Net;Description\r\n"

@@ -1,6 +1,7 @@
 #include "batch/batch.h"
 
 #include "batch/csvreader.h"
+#include "ledger/ledgermodel.h"
 #include "ledger/ledgerrecords.h"
 #include "ledger/ledgerstore.h"
 #include "ledger/posting.h"
@@ -247,7 +248,8 @@ void BatchChecker::State::checkRecord(const CsvRecord& record) {
         if (entry.posting)
             place(row, entry, index);
     }
-    row.ticked = row.status == Status::Ready || row.status == Status::NewLedger;
+    row.ticked = row.status == Status::NewLedger ||
+                 (row.status == Status::Ready && !batch.withoutFile.contains(row.ledger));
     batch.rows.push_back(row);
 }
 
@@ -280,8 +282,12 @@ void BatchChecker::State::place(Row& row, const RowEntry& entry, int rowIndex) {
         const QString text = ledger::ledgerNumberText(number);
         posting.ledger = number;
         try {
-            if (!batch.lengthSeen.contains(number))
-                batch.lengthSeen.insert(number, store.ledgerLength(text).value_or(0));
+            if (!batch.lengthSeen.contains(number)) {
+                const auto length = store.ledgerLength(text);
+                batch.lengthSeen.insert(number, length.value_or(0));
+                if (!length)
+                    batch.withoutFile.insert(number);
+            }
             inLedger = ledger::duplicateQuestion(store, posting).has_value();
         } catch (const IoError& e) {
             batch.folderErrors.insert(rowIndex,
@@ -372,6 +378,8 @@ QString RowReader::message(const ledger::LedgerStore& store, int row) {
         }
         return entry(row).error;
     }
+    if (r.status == Status::Ready && batch_.withoutFile.contains(r.ledger))
+        return ledger::noEntriesNote(store, ledger::ledgerNumberText(r.ledger));
     if (r.status != Status::Duplicate)
         return {};
     RowEntry e = entry(row);

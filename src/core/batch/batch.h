@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -41,7 +42,8 @@ struct Row {
     std::int32_t earlier = -1; // a duplicate of an earlier row of the file: that row's index
     std::int16_t ledger = 0;   // its ledger (for a new one, the number it would get); 0: none
     Status status = Status::Error;
-    bool ticked = false; // to be posted; Ready and New ledger rows are, at first
+    bool ticked = false; // to be posted; Ready and New ledger rows are, at first (but for a
+                         // ledger without its file)
 
     bool canTick() const { return status != Status::Error; }
 };
@@ -72,6 +74,9 @@ struct Batch {
     // Each ledger's length when its invoices were first looked at: posting looks again under
     // its lock only where a ledger has changed since.
     QHash<int, std::int64_t> lengthSeen;
+    // Ledgers the index lists whose file is missing: their rows start unticked, since such a
+    // ledger is more likely damaged than empty.
+    QSet<int> withoutFile;
     // Messages that depend on the ledger folder (an index that is full, a ledger that cannot
     // be read), by row index; every other message is made again from the row's text.
     QHash<int, QString> folderErrors;

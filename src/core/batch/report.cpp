@@ -5,9 +5,12 @@
 #include "ledger/ledgerstore.h"
 #include "platform/blanks.h"
 #include "platform/dospath.h"
+#include "platform/regional.h"
 #include "settings/settings.h"
 
 #include <QTextStream>
+
+#include <algorithm>
 
 namespace tw::batch {
 
@@ -71,6 +74,37 @@ QString summaryLine(const Summary& s) {
         .arg(s.posted)
         .arg(s.skipped)
         .arg(s.failed);
+}
+
+QString tickedLine(const Batch& batch) {
+    const int n = batch.tickedRows();
+    return QStringLiteral("%1 %2 ticked, %3 in all")
+        .arg(n)
+        .arg(n == 1 ? QStringLiteral("row") : QStringLiteral("rows"),
+             regional::formatMoney(batch.tickedCents()));
+}
+
+QString progressText(const Progress& p) {
+    return QStringLiteral("Posting row %1 of %2: %3")
+        .arg(std::min(p.rowsDone + 1, p.rowsTotal))
+        .arg(p.rowsTotal)
+        .arg(p.customer);
+}
+
+QString checkCancelledText() {
+    return QStringLiteral("The check was cancelled. Nothing can be posted until the file is "
+                          "checked to its end.");
+}
+
+QString reversalMessage(const ReversalOutcome& outcome) {
+    QStringList lines{QStringLiteral("%1 %2 reversed.")
+                          .arg(outcome.reversed)
+                          .arg(outcome.reversed == 1 ? QStringLiteral("invoice was")
+                                                     : QStringLiteral("invoices were"))};
+    lines << outcome.problems;
+    if (!outcome.warning.isEmpty())
+        lines << outcome.warning;
+    return lines.join(QLatin1Char('\n'));
 }
 
 QByteArray reportCsv(const ledger::LedgerStore& store, const Batch& batch,
@@ -172,7 +206,11 @@ int runPostFile(const PostFileRequest& request, const DosPaths& paths, QTextStre
     const Summary summary = summaryOf(batch, done);
     out << summaryLine(summary)
         << (request.dryRun ? QStringLiteral(" (dry run: nothing was written)") : QString()) << '\n';
-    return finish(summary.failed == 0 ? 0 : 1);
+    // A row held back by default (its ledger has no file) is neither posted nor a duplicate.
+    const bool held = std::any_of(batch.rows.cbegin(), batch.rows.cend(), [](const Row& r) {
+        return !r.ticked && r.canTick() && r.status != Status::Duplicate;
+    });
+    return finish(summary.failed == 0 && !held ? 0 : 1);
 }
 
 } // namespace tw::batch

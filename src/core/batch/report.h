@@ -39,6 +39,16 @@ Summary summaryOf(const Batch& batch, const BatchResult* result);
 // "N posted, N skipped, N failed".
 QString summaryLine(const Summary& summary);
 
+// The preview's line for the ticked rows: "3 rows ticked, $1,234.50 in all".
+QString tickedLine(const Batch& batch);
+// The posting's progress: "Posting row 40 of 120: ACME PRINTING".
+QString progressText(const Progress& progress);
+// Told when a check is cancelled: the file cannot be posted until it is checked whole.
+QString checkCancelledText();
+// What the operator is told after a batch was reversed: how many, then every row that was
+// not, then the journal's warning.
+QString reversalMessage(const ReversalOutcome& outcome);
+
 // The report of a posted batch as CSV (RFC 4180, UTF-8, CR LF): a header line, then one line
 // for every row: row, outcome, ledger, customer, invoice, amount, message.
 QByteArray reportCsv(const ledger::LedgerStore& store, const Batch& batch,

@@ -23,6 +23,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QSet>
+#include <QSignalBlocker>
+#include <QStringListModel>
 
 #include <utility>
 
@@ -121,6 +124,10 @@ void frmLedger::buildMenu() {
         member = File->addAction(caption);
         member->setObjectName(QLatin1String(name));
     };
+    entry(mnuPostFromFile, "mnuPostFromFile", QStringLiteral("Post from File..."));
+    mnuPostFromFile->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
+    mnuPostFromFile->setShortcutContext(Qt::WindowShortcut);
+    File->addSeparator();
     entry(mnuDefaultTax, "mnuDefaultTax", QStringLiteral("Default Tax %"));
     // The default tax is typed into its box; this entry is never offered.
     mnuDefaultTax->setEnabled(false);
@@ -149,6 +156,7 @@ void frmLedger::buildMenu() {
     mnuHelp = bar->addAction(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
 
+    connect(mnuPostFromFile, &QAction::triggered, this, [this] { mnuPostFromFile_Click(); });
     connect(mnuDefaultTax, &QAction::triggered, this, [this] { mnuDefaultTax_Click(); });
     connect(mnuLedgerPath, &QAction::triggered, this, [this] { mnuLedgerPath_Click(); });
     connect(mnuEstPath, &QAction::triggered, this, [this] { mnuEstPath_Click(); });
@@ -237,6 +245,33 @@ void frmLedger::mnuFind_Click() {
 
 void frmLedger::mnuActivity_Click() {
     emit activityWanted(gLedger);
+}
+
+void frmLedger::mnuPostFromFile_Click() {
+    const QString path =
+        dialogs_.chooseOpenFile(this, QStringLiteral("Post from File"), QString(),
+                                QStringLiteral("Spreadsheet files (*.csv *.txt);;All files (*)"));
+    if (!path.isEmpty())
+        emit postFromFileWanted(gLedger, path);
+}
+
+void frmLedger::learnCustomers(const QStringList& names) {
+    auto* list = qobject_cast<QStringListModel*>(cboCust->model());
+    QStringList entries = list ? list->stringList() : QStringList();
+    const QSet<QString> known(entries.cbegin(), entries.cend());
+    bool added = false;
+    for (const QString& name : names) {
+        if (!known.contains(name)) {
+            entries << name;
+            added = true;
+        }
+    }
+    if (!added)
+        return;
+    const QString typed = cboCust->currentText();
+    cboCust->setListEntries(entries);
+    const QSignalBlocker block(cboCust);
+    cboCust->setEditText(typed);
 }
 
 void frmLedger::mnuDbPath_Click() {

@@ -107,6 +107,7 @@ public:
     QLabel* Data2 = nullptr;
 
     QMenu* File = nullptr;
+    QAction* mnuPostFromFile = nullptr; // "Post from File..."
     QAction* mnuDefaultTax = nullptr;
     QAction* mnuLedgerPath = nullptr;
     QAction* mnuEstPath = nullptr;
@@ -131,6 +132,9 @@ public:
     void mnuCustomerLedger_Click();
     void mnuFind_Click();
     void mnuActivity_Click();
+    void mnuPostFromFile_Click();
+    // Names given a ledger elsewhere join the customer list; the entry keeps its text.
+    void learnCustomers(const QStringList& names);
     // Selecting an option from code runs its click when it was not selected before.
     void selectMode(bool database);
 
@@ -185,6 +189,8 @@ signals:
     // The Customer Ledger window for that ledger of the ledger folder (DOS text).
     void customerLedgerWanted(const QString& ledgerFolder, const QString& numberText,
                               const QString& customerName);
+    // The preview of a spreadsheet file of invoices for the ledger folder.
+    void postFromFileWanted(const QString& ledgerFolder, const QString& path);
     // A record was appended to that ledger: an open view of it reads it again.
     void ledgerPosted(const QString& ledgerFolder, const QString& numberText);
 

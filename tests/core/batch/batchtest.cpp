@@ -2,6 +2,7 @@
 // against the customer's ledger and within the file, one new ledger per new name, and ticks.
 #include "batch/batch.h"
 #include "batchfixture.h"
+#include "ledger/ledgermodel.h"
 #include "testregistry.h"
 
 #include <QtTest>
@@ -12,40 +13,46 @@ class BatchCheckTest : public QObject {
     Q_OBJECT
 private slots:
     void statuses_data() {
-        QTest::addColumn<QStringList>("rows");  // Customer, Invoice, Date, Amount
-        QTest::addColumn<bool>("indexMissing"); // the folder has no ledger index yet
-        QTest::addColumn<QString>("statuses");  // row number, status, ledger; "|" between
+        QTest::addColumn<QStringList>("rows"); // Customer, Invoice, Date, Amount
+        QTest::addColumn<QString>("removed");  // a file of the ledger folder removed first
+        QTest::addColumn<QString>("statuses"); // row number, status, ledger ("-" when unticked)
         const QString d = ",1/5/2006,10";
         QTest::newRow("ready; in the ledger in other capitals")
-            << QStringList{"ACME PRINTING,A2" + d, "ACME PRINTING,a1" + d} << false
+            << QStringList{"ACME PRINTING,A2" + d, "ACME PRINTING,a1" + d} << ""
             << "2 Ready 00001|3 Duplicate 00001";
         QTest::newRow("in the ledger as its last record without line end")
-            << QStringList{"ACME PRINTING,A9" + d} << false << "2 Duplicate 00001";
+            << QStringList{"ACME PRINTING,A9" + d} << ""
+            << "2 Duplicate 00001";
         QTest::newRow("one new ledger for every row of a new name")
             << QStringList{"New Co,N1" + d, "Zenith Labels,Z2" + d, "New Co,N2" + d,
                            "Other Co,N1" + d}
-            << false << "2 New ledger 00003|3 Ready 00002|4 New ledger 00003|5 New ledger 00004";
+            << ""
+            << "2 New ledger 00003|3 Ready 00002|4 New ledger 00003|5 New ledger 00004";
         QTest::newRow("earlier row of the same customer")
             << QStringList{"New Co,N1" + d, "Other Co,N1" + d, "New Co,N1" + d,
                            "ACME PRINTING,A2" + d, "ACME PRINTING, a2 " + d}
-            << false
+            << ""
             << "2 New ledger 00003|3 New ledger 00004|4 Duplicate 00003|5 Ready 00001|"
                "6 Duplicate 00001";
         QTest::newRow("an error row hides no later one")
-            << QStringList{"ACME PRINTING,A5,13/1/2006,10", "ACME PRINTING,A5,1/13/2006,10"}
-            << false << "2 Error 00000|3 Ready 00001";
+            << QStringList{"ACME PRINTING,A5,13/1/2006,10", "ACME PRINTING,A5,1/13/2006,10"} << ""
+            << "2 Error 00000|3 Ready 00001";
         QTest::newRow("blank rows left out, counted")
-            << QStringList{"", ",,,", "ACME PRINTING,A7" + d} << false << "4 Ready 00001";
-        QTest::newRow("no index yet")
-            << QStringList{"ACME PRINTING,A1" + d} << true << "2 New ledger 00001";
+            << QStringList{"", ",,,", "ACME PRINTING,A7" + d} << ""
+            << "4 Ready 00001";
+        QTest::newRow("no index yet") << QStringList{"ACME PRINTING,A1" + d} << "ledger.ndx"
+                                      << "2 New ledger 00001";
+        QTest::newRow("indexed, its file missing: unticked, noted")
+            << QStringList{"Zenith Labels,Z2" + d} << "led00002.dat"
+            << "2 Ready 00002 -";
     }
     void statuses() {
         QFETCH(QStringList, rows);
-        QFETCH(bool, indexMissing);
+        QFETCH(QString, removed);
         QFETCH(QString, statuses);
         tw::test::BatchFolder f;
-        if (indexMissing)
-            QVERIFY(QFile::remove(f.indexFile()));
+        if (!removed.isEmpty())
+            QVERIFY(QFile::remove(f.file(removed)));
         f.writeCsv(rows);
         const auto before = f.files();
         const Batch batch = f.check();
@@ -54,16 +61,20 @@ private slots:
         RowReader reader(batch);
         for (std::size_t i = 0; i < batch.rows.size(); ++i) {
             const Row& r = batch.rows[i];
-            got << QStringLiteral("%1 %2 %3")
+            got << QStringLiteral("%1 %2 %3%4")
                        .arg(r.number)
-                       .arg(statusName(r.status), tw::ledger::ledgerNumberText(r.ledger));
+                       .arg(statusName(r.status), tw::ledger::ledgerNumberText(r.ledger),
+                            r.canTick() && r.status != Status::Duplicate && !r.ticked
+                                ? QStringLiteral(" -")
+                                : QString());
         }
         QCOMPARE(got.join('|'), statuses);
         for (std::size_t i = 0; i < batch.rows.size(); ++i) {
             const Row& r = batch.rows[i];
-            QCOMPARE(r.ticked, r.status == Status::Ready || r.status == Status::NewLedger);
             const QString message = reader.message(store, int(i));
             QCOMPARE(message.isEmpty(), r.ticked);
+            if (r.status == Status::Ready && !r.ticked)
+                QCOMPARE(message, tw::ledger::noEntriesNote(store, "00002"));
             if (r.status == Status::Error)
                 QVERIFY2(message.startsWith(QStringLiteral("Row %1").arg(r.number)),
                          qPrintable(message));
