@@ -7,6 +7,7 @@
 #include "platform/host.h"
 #include "settings/defaulttax.h"
 #include "settings/settings.h"
+#include "widgets/naming.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -42,13 +43,6 @@ QLabel* labelFor(QWidget* buddy, const QString& caption, QWidget* parent) {
     auto* l = new QLabel(caption, parent);
     l->setBuddy(buddy);
     return l;
-}
-
-template <class W> W* named(W* w, const char* name, const QString& accessible = {}) {
-    w->setObjectName(QLatin1String(name));
-    if (!accessible.isEmpty())
-        w->setAccessibleName(accessible);
-    return w;
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "find/ledgersearch.h"
 #include "ledger/ledgerrecords.h"
 #include "platform/host.h"
+#include "widgets/naming.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -31,13 +32,6 @@ constexpr find::Field kFields[] = {find::Field::Invoice, find::Field::Job, find:
                                    find::Field::Description, find::Field::Any};
 // Column widths in average characters: ledger, customer, invoice, job, P.O., date, amount.
 constexpr int kColumnChars[] = {6, 28, 9, 9, 11, 11, 14};
-
-template <class W> W* named(W* w, const char* name, const QString& accessible = {}) {
-    w->setObjectName(QLatin1String(name));
-    if (!accessible.isEmpty())
-        w->setAccessibleName(accessible);
-    return w;
-}
 
 } // namespace
 

@@ -3,6 +3,7 @@
 #include "ledger/ledgerrecords.h"
 #include "platform/host.h"
 #include "platform/regional.h"
+#include "widgets/naming.h"
 #include "widgets/sheetmodel.h"
 
 #include <QAction>
@@ -23,13 +24,6 @@
 namespace tw {
 
 namespace {
-
-template <class W> W* named(W* w, const char* name, const QString& accessible = {}) {
-    w->setObjectName(QLatin1String(name));
-    if (!accessible.isEmpty())
-        w->setAccessibleName(accessible);
-    return w;
-}
 
 QTableView* readOnlyTable(QWidget* parent, QAbstractItemModel* model) {
     auto* view = new QTableView(parent);
