@@ -23,9 +23,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
-#include <QSet>
-#include <QSignalBlocker>
-#include <QStringListModel>
 
 #include <utility>
 
@@ -253,25 +250,6 @@ void frmLedger::mnuPostFromFile_Click() {
                                 QStringLiteral("Spreadsheet files (*.csv *.txt);;All files (*)"));
     if (!path.isEmpty())
         emit postFromFileWanted(gLedger, path);
-}
-
-void frmLedger::learnCustomers(const QStringList& names) {
-    auto* list = qobject_cast<QStringListModel*>(cboCust->model());
-    QStringList entries = list ? list->stringList() : QStringList();
-    const QSet<QString> known(entries.cbegin(), entries.cend());
-    bool added = false;
-    for (const QString& name : names) {
-        if (!known.contains(name)) {
-            entries << name;
-            added = true;
-        }
-    }
-    if (!added)
-        return;
-    const QString typed = cboCust->currentText();
-    cboCust->setListEntries(entries);
-    const QSignalBlocker block(cboCust);
-    cboCust->setEditText(typed);
 }
 
 void frmLedger::mnuDbPath_Click() {

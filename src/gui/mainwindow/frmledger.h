@@ -133,13 +133,13 @@ public:
     void mnuFind_Click();
     void mnuActivity_Click();
     void mnuPostFromFile_Click();
-    // Names given a ledger elsewhere join the customer list; the entry keeps its text.
-    void learnCustomers(const QStringList& names);
     // Selecting an option from code runs its click when it was not selected before.
     void selectMode(bool database);
 
     // frmledger_load.cpp
     void lblRefresh_Click();
+    // Names given a ledger elsewhere join the customer list; the entry keeps its text.
+    void learnCustomers(const QStringList& names);
 
     // frmledger_entry.cpp
     void AeDate_LostFocus();

@@ -13,7 +13,9 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QSet>
 #include <QSignalBlocker>
+#include <QStringListModel>
 
 namespace tw {
 
@@ -95,6 +97,25 @@ void frmLedger::showProducts(const QStringList& entries) {
 
 void frmLedger::showCustomers(const QStringList& entries) {
     cboCust->setListEntries(entries);
+}
+
+void frmLedger::learnCustomers(const QStringList& names) {
+    auto* list = qobject_cast<QStringListModel*>(cboCust->model());
+    QStringList entries = list ? list->stringList() : QStringList();
+    const QSet<QString> known(entries.cbegin(), entries.cend());
+    bool added = false;
+    for (const QString& name : names) {
+        if (!known.contains(name)) {
+            entries << name;
+            added = true;
+        }
+    }
+    if (!added)
+        return;
+    const QString typed = cboCust->currentText();
+    cboCust->setListEntries(entries);
+    const QSignalBlocker block(cboCust);
+    cboCust->setEditText(typed);
 }
 
 } // namespace tw
