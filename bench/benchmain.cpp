@@ -176,8 +176,29 @@ double childResidentMiB(const QStringList& arguments, QString& error) {
     return sizes[1];
 }
 
-double windowResidentMiB(const QString& programFolder, QString& error) {
-    return childResidentMiB({QStringLiteral("--rss"), programFolder}, error);
+// A memory row: the resident size of the child started `with` these arguments, less that of
+// the child started `without` (when given), against a goal in MiB. The note names both.
+Row memoryRow(const char* workload, double goal, const QStringList& with,
+              const QStringList& without, const std::string& noteWith,
+              const std::string& noteWithout = {}) {
+    Row r;
+    r.workload = workload;
+    r.unit = Unit::MiB;
+    r.goal = goal;
+    r.goalText = join("<= ", std::to_string(int(goal)), " MiB");
+    QString errWith, errWithout;
+    const double big = childResidentMiB(with, errWith);
+    if (without.isEmpty()) {
+        r.program = big;
+        r.note = noteWith;
+    } else {
+        const double small = childResidentMiB(without, errWithout);
+        r.program = big - small;
+        r.note =
+            join(noteWith, valueText(big, Unit::MiB), noteWithout, valueText(small, Unit::MiB));
+    }
+    r.error = (errWith + QLatin1Char(' ') + errWithout).trimmed().toStdString();
+    return r;
 }
 
 int residentChild(const QString& programFolder) {
@@ -312,47 +333,20 @@ void printTable(const Collector& c, int repetitions) {
     scan("Posting a file of 10,000 rows to 1,000 ledgers", "BatchPost10000", "BatchPostReference",
          "", 1.5,
          "the same records appended to the same files: open, one write, fsync, close a file");
-    {
-        Row r;
-        r.workload = "Memory: a checked file of 100,000 rows, the core's model";
-        r.unit = Unit::MiB;
-        QString err;
-        r.program = childResidentMiB({QStringLiteral("--rss-batch"), data().root}, err);
-        r.goal = 50;
-        r.goalText = "<= 50 MiB";
-        r.note = "resident size added by checking batch100000.csv and keeping the result";
-        r.error = err.toStdString();
-        rows.push_back(r);
-    }
-    {
-        Row r;
-        r.workload = "Memory: the Post from File window with a checked file of 100,000 rows";
-        r.unit = Unit::MiB;
-        QString err;
-        r.program = childResidentMiB({QStringLiteral("--rss-preview"), data().root}, err);
-        r.goal = 50;
-        r.goalText = "<= 50 MiB";
-        r.note = "resident size added to the started window by checking batch100000.csv in it "
-                 "and painting its table";
-        r.error = err.toStdString();
-        rows.push_back(r);
-    }
-    {
-        Row r;
-        r.workload = "Memory: resident size with 50,000 customers loaded";
-        r.unit = Unit::MiB;
-        QString errFull, errEmpty;
-        const double full = windowResidentMiB(data().prog, errFull);
-        const double empty = windowResidentMiB(data().progEmpty, errEmpty);
-        r.program = full - empty;
-        r.goal = 20;
-        r.goalText = "<= 20 MiB";
-        r.note = join("resident size of the started window, full ", valueText(full, Unit::MiB),
-                      " minus empty ", valueText(empty, Unit::MiB));
-        if (!errFull.isEmpty() || !errEmpty.isEmpty())
-            r.error = (errFull + QLatin1Char(' ') + errEmpty).trimmed().toStdString();
-        rows.push_back(r);
-    }
+    const QString root = data().root, prog = data().prog;
+    rows.push_back(memoryRow("Memory: a checked file of 100,000 rows, the core's model", 50,
+                             {QStringLiteral("--rss-batch"), root}, {},
+                             "resident size added by checking batch100000.csv and keeping the "
+                             "result"));
+    rows.push_back(
+        memoryRow("Memory: the Post from File window with a checked file of 100,000 rows", 50,
+                  {QStringLiteral("--rss-preview"), root}, {},
+                  "resident size added to the started window by checking batch100000.csv in it and "
+                  "painting its table"));
+    rows.push_back(memoryRow("Memory: resident size with 50,000 customers loaded", 20,
+                             {QStringLiteral("--rss"), prog},
+                             {QStringLiteral("--rss"), data().progEmpty},
+                             "resident size of the started window, full ", " minus empty "));
 
     for (const auto& [name, entries] :
          {std::pair{"LedgerView10000", "10,000"}, std::pair{"LedgerView100000", "100,000"}}) {
@@ -363,44 +357,17 @@ void printTable(const Collector& c, int repetitions) {
         rows[at].absolute = true;
         rows[at].goalText = small ? "<= 50 ms" : "<= 1 s";
     }
-    {
-        Row r;
-        r.workload = "Memory: Customer Ledger window on the 10,000-entry ledger";
-        r.unit = Unit::MiB;
-        QString errBig, errSmall;
-        const double big = childResidentMiB(
-            {QStringLiteral("--rss-ledger"), data().prog, QStringLiteral("00001")}, errBig);
-        const double small = childResidentMiB(
-            {QStringLiteral("--rss-ledger"), data().prog, QStringLiteral("00002")}, errSmall);
-        r.program = big - small;
-        r.goal = 5;
-        r.goalText = "<= 5 MiB";
-        r.note = join("resident size with the window open, 10,000 entries ",
-                      valueText(big, Unit::MiB), " minus 10 entries ", valueText(small, Unit::MiB));
-        if (!errBig.isEmpty() || !errSmall.isEmpty())
-            r.error = (errBig + QLatin1Char(' ') + errSmall).trimmed().toStdString();
-        rows.push_back(r);
-    }
-
-    {
-        Row r;
-        r.workload = "Memory: Find window with 100,000 results";
-        r.unit = Unit::MiB;
-        QString errFound, errEmpty;
-        const double found = childResidentMiB(
-            {QStringLiteral("--rss-find"), data().prog, QStringLiteral("1")}, errFound);
-        const double empty = childResidentMiB(
-            {QStringLiteral("--rss-find"), data().prog, QStringLiteral("0")}, errEmpty);
-        r.program = found - empty;
-        r.goal = 30;
-        r.goalText = "<= 30 MiB";
-        r.note = join("resident size with every entry of the 1,000 ledgers found and shown ",
-                      valueText(found, Unit::MiB), " minus the started window ",
-                      valueText(empty, Unit::MiB));
-        if (!errFound.isEmpty() || !errEmpty.isEmpty())
-            r.error = (errFound + QLatin1Char(' ') + errEmpty).trimmed().toStdString();
-        rows.push_back(r);
-    }
+    rows.push_back(memoryRow("Memory: Customer Ledger window on the 10,000-entry ledger", 5,
+                             {QStringLiteral("--rss-ledger"), prog, QStringLiteral("00001")},
+                             {QStringLiteral("--rss-ledger"), prog, QStringLiteral("00002")},
+                             "resident size with the window open, 10,000 entries ",
+                             " minus 10 entries "));
+    rows.push_back(memoryRow("Memory: Find window with 100,000 results", 30,
+                             {QStringLiteral("--rss-find"), prog, QStringLiteral("1")},
+                             {QStringLiteral("--rss-find"), prog, QStringLiteral("0")},
+                             "resident size with every entry of the 1,000 ledgers found and "
+                             "shown ",
+                             " minus the started window "));
 
     std::cout << "\nTallywork benchmarks: " << cpuModel() << ", " << QThread::idealThreadCount()
               << " cores, " << memTotal() << "; best of " << repetitions

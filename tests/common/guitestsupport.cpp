@@ -1,5 +1,7 @@
 #include "guitestsupport.h"
 
+#include "mainwindow/frmledger.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -70,6 +72,14 @@ AppFixture::AppFixture() {
     QDir().mkpath(programFolder + QStringLiteral("/dosdevices"));
     ctx = std::make_unique<tw::AppContext>(programFolder, host, dialogs);
     windows = std::make_unique<tw::Windows>(*ctx);
+}
+
+tw::frmLedger* AppFixture::mainWindow(const QString& ledgerFolder) {
+    auto* w = new tw::frmLedger(ctx->paths, ctx->settings, ctx->defaultTax, host, dialogs);
+    windows->answerRequestsOf(w);
+    w->gLedger = ledgerFolder;
+    w->show();
+    return w;
 }
 
 AppFixture::~AppFixture() {

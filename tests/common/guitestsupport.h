@@ -8,6 +8,10 @@
 #include <QTemporaryDir>
 #include <memory>
 
+namespace tw {
+class frmLedger;
+}
+
 namespace tw::test {
 
 // Scripted file and printer dialogs.
@@ -54,6 +58,9 @@ public:
     // Writes a settings file in the program folder (value + CR LF).
     void setSetting(const QString& name, const QString& value);
     QString programFile(const QString& name) const { return programFolder + '/' + name; }
+    // A main window over that ledger folder (DOS text), shown, its requests answered by the
+    // window registry; deleted with the fixture.
+    tw::frmLedger* mainWindow(const QString& ledgerFolder);
 };
 
 // Runs a poppler tool (pdfinfo, pdftotext, ...) and returns its standard output; empty when

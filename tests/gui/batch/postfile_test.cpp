@@ -51,11 +51,7 @@ struct Fixture {
         writeAll(file("led00001.dat"), *tw::test::sampleEntry("A1").encode());
         csv = fx.tmp.filePath("march.csv");
         writeAll(csv, (QStringList{kHeader} + kRows).join("\r\n").toUtf8() + "\r\n");
-        w = new tw::frmLedger(fx.ctx->paths, fx.ctx->settings, fx.ctx->defaultTax, fx.host,
-                              fx.dialogs);
-        fx.windows->answerRequestsOf(w);
-        w->gLedger = "F:\\LEDGER";
-        w->show();
+        w = fx.mainWindow("F:\\LEDGER");
         if (!tw::test::activate(w))
             qWarning("main window not active");
     }

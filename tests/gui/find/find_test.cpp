@@ -37,11 +37,7 @@ struct Fixture {
         writeAll(dir + "/led00001.dat", entryBytes("100", d, 500) + entryBytes("101", d, 700));
         writeAll(dir + "/led00002.dat", entryBytes("200", d, 900) + entryBytes("4711", d, 1250) +
                                             entryBytes("201", d, 300, "=SUM(A1)"));
-        w = new tw::frmLedger(fx.ctx->paths, fx.ctx->settings, fx.ctx->defaultTax, fx.host,
-                              fx.dialogs);
-        fx.windows->answerRequestsOf(w);
-        w->gLedger = "F:\\LEDGER";
-        w->show();
+        w = fx.mainWindow("F:\\LEDGER");
     }
     // Ctrl+F, then the text typed as an invoice number and Enter; waits for the search to end.
     tw::frmFind* find(const QString& text) {

@@ -47,11 +47,7 @@ struct Fixture {
         writeAll(file("ledger.ndx"), tw::ledger::LedgerIndexRecord{1, "ALPHA"}.encode() +
                                          tw::ledger::LedgerIndexRecord{2, "BETA CO"}.encode());
         writeAll(file("led00002.dat"), entry("A1", 100) + entry("B2", 250) + entry("C3", -50));
-        w = new tw::frmLedger(fx.ctx->paths, fx.ctx->settings, fx.ctx->defaultTax, fx.host,
-                              fx.dialogs);
-        fx.windows->answerRequestsOf(w);
-        w->gLedger = "F:\\LEDGER";
-        w->show();
+        w = fx.mainWindow("F:\\LEDGER");
         if (!tw::test::activate(w))
             qWarning("main window not active");
     }

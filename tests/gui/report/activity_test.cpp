@@ -50,10 +50,7 @@ private slots:
                  entryBytes("100", jan, 500) + entryBytes("101", feb, 700) + unread);
         writeAll(dir + "/led00002.dat", entryBytes("200", jan, 900) + entryBytes("201", feb, -900) +
                                             entryBytes("1999", QDate(2005, 12, 1), 5000));
-        tw::frmLedger w(fx.ctx->paths, fx.ctx->settings, fx.ctx->defaultTax, fx.host, fx.dialogs);
-        fx.windows->answerRequestsOf(&w);
-        w.gLedger = "F:\\LEDGER";
-        w.mnuActivity->trigger();
+        fx.mainWindow("F:\\LEDGER")->mnuActivity->trigger();
         tw::frmActivity* a = fx.windows->activity();
         QVERIFY(a && a->isVisible());
         QCOMPARE(a->txtFromDate->text(), tw::regional::shortDate(QDate(2006, 1, 1)));
